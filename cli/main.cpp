@@ -1,0 +1,67 @@
+#include <QCoreApplication>
+#include <cstring>
+#include <iterator>
+
+#include "cli.h"
+#include "common/catalogue.h"
+#include "common/lang.h"
+
+namespace kuvo::cli {
+
+QTextStream& out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream& err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+int usageError(const QString& message)
+{
+    err() << "kuvo: " << message << "\nTry 'kuvo --help'.\n";
+    err().flush();
+    return Usage;
+}
+
+namespace {
+
+// Every subcommand adds its line here.
+const Command kCommands[] = {
+    {"help", "help", nullptr},
+};
+
+void printUsage()
+{
+    out() << "Usage: kuvo COMMAND [OPTIONS] [ARGUMENTS]\n\n"
+             "The command line of Kuvo Security Tools Lite.\n\nCommands:\n";
+    for (const Command& c : kCommands)
+        out() << "  kuvo " << c.synopsis << "\n";
+    out() << "\n  kuvo --help     show this help\n";
+    out().flush();
+}
+
+}  // namespace
+}  // namespace kuvo::cli
+
+int main(int argc, char* argv[])
+{
+    using namespace kuvo::cli;
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return (printUsage(), Usage);
+    const QString name = args.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        printUsage();
+        return Success;
+    }
+    for (const Command& c : kCommands) {
+        if (c.run && name == QLatin1String(c.name))
+            return c.run(args.mid(1));
+    }
+    return usageError(QStringLiteral("unknown command '%1'").arg(name));
+}

@@ -1,0 +1,18 @@
+#include <QApplication>
+
+#include "common/app.h"
+#include "common/catalogue.h"
+#include "common/lang.h"
+#include "launcher/form1.h"
+
+int main(int argc, char* argv[])
+{
+    if (!kuvo::checkDisplay("varnhold"))
+        return 1;
+    QApplication app(argc, argv);
+    kuvo::setActiveCatalogue(kuvo::Catalogue::fromResource(QStringLiteral(":/catalogue/launcher.tsv")));
+    kuvo::initLanguage();
+    Form1 window(kuvo::realPlatform());
+    window.show();
+    return app.exec();
+}
