@@ -3,6 +3,7 @@
 #include "common/app.h"
 #include "common/catalogue.h"
 #include "common/lang.h"
+#include "common/probe.h"
 #include "change/ui/frmchange.h"
 
 int main(int argc, char* argv[])
@@ -14,5 +15,6 @@ int main(int argc, char* argv[])
     kuvo::initLanguage();
     FrmChange window(kuvo::realPlatform(), kuvo::commandLineText(app.arguments()));
     window.show();
+    kuvo::installTestProbe();
     return app.exec();
 }

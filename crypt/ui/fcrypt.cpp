@@ -1,5 +1,7 @@
 #include "fcrypt.h"
 
+#include <QPushButton>
+
 #include "common/localize.h"
 
 FCrypt::FCrypt(const kuvo::Platform& platform, const QString& commandLine, QWidget* parent)
@@ -9,5 +11,8 @@ FCrypt::FCrypt(const kuvo::Platform& platform, const QString& commandLine, QWidg
     setObjectName(QStringLiteral("FCrypt"));
     setWindowTitle(QStringLiteral("Kuvo-Crypt SE™ Lite"));
     resize(640, 480);
+    auto* button = new QPushButton(QStringLiteral("#182"), this);
+    button->setObjectName(QStringLiteral("CmdReturn"));
+    button->move(20, 20);
     kuvo::LocalizeForm(this);
 }
