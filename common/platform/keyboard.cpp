@@ -1,0 +1,10 @@
+#include "qtplatform.h"
+
+namespace kuvo {
+
+quint16 LinuxSystemInfo::keyboardLayoutId()
+{
+    return langIdFromEnvironment();
+}
+
+}  // namespace kuvo

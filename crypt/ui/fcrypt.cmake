@@ -1,0 +1,1 @@
+target_sources(kuvo_crypt_ui PRIVATE fcrypt.cpp)
