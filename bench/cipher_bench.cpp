@@ -63,6 +63,6 @@ BENCHMARK(BM_EncryptDo)->Arg(k16MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecryptDo)->Arg(k16MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncryptData)->Arg(k4KiB)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -14,14 +14,19 @@ function(_kuvo_test_env name out)
       PARENT_SCOPE)
 endfunction()
 
-# kuvo_add_gtest(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# kuvo_add_gtest(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [PREFIX "group."])
+# PREFIX goes in front of every discovered test name, so "ctest -R group" finds them.
 function(kuvo_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "PREFIX" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KUVO_TEST_OUTPUT_DIR})
   _kuvo_test_env(${name} env)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+  set(prefix)
+  if(ARG_PREFIX)
+    set(prefix TEST_PREFIX ${ARG_PREFIX})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST ${prefix} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
 endfunction()
 
 # kuvo_add_qtest(name SOURCES a.cpp LIBS lib1): one Qt Test executable, one CTest entry.

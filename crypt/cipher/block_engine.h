@@ -10,8 +10,7 @@
 
 namespace kuvo::rijndael {
 
-struct BlockEngine
-{
+struct BlockEngine {
     const char* name;
     // One block of 4*Nb bytes; in and out may be the same memory.
     void (*encrypt)(const Tables&, const KeySchedule&, const std::uint8_t* in, std::uint8_t* out);
@@ -30,4 +29,4 @@ const BlockEngine& portableEngine(int nb);
 // The engine gkey installs for a block of nb words.
 const BlockEngine& selectEngine(int nb);
 
-}  // namespace kuvo::rijndael
+} // namespace kuvo::rijndael

@@ -29,21 +29,16 @@ KUVO_INLINE void store32(std::uint32_t v, std::uint8_t* p)
     p[3] = std::uint8_t(v >> 24);
 }
 
-template <int NB, bool Inverse>
-struct Cipher
-{
+template <int NB, bool Inverse> struct Cipher {
     // ShiftRow offsets of rows 1..3: 1, 2, 3 up to six columns, 1, 3, 4 for eight.
     static constexpr int C[4] = {0, 1, NB >= 8 ? 3 : 2, NB >= 8 ? 4 : 3};
 
     // The column whose row r byte lands in column j after ShiftRow.
-    static constexpr int source(int j, int r)
-    {
-        return Inverse ? (NB + j - C[r]) % NB : (j + C[r]) % NB;
-    }
+    static constexpr int source(int j, int r) { return Inverse ? (NB + j - C[r]) % NB : (j + C[r]) % NB; }
 
     template <std::size_t... J>
-    static KUVO_INLINE void middleRound(const std::uint32_t* T, const std::uint32_t* rk, const std::uint32_t* x,
-                                   std::uint32_t* y, std::index_sequence<J...>)
+    static KUVO_INLINE void middleRound(const std::uint32_t* T, const std::uint32_t* rk,
+                                        const std::uint32_t* x, std::uint32_t* y, std::index_sequence<J...>)
     {
         ((y[J] = rk[J] ^ T[x[J] & 0xFF] ^ RotateLeft32(T[(x[source(J, 1)] >> 8) & 0xFF], 8) ^
                  RotateLeft32(T[(x[source(J, 2)] >> 16) & 0xFF], 16) ^
@@ -53,9 +48,10 @@ struct Cipher
 
     template <std::size_t... J>
     static KUVO_INLINE void finalRound(const std::uint8_t* S, const std::uint32_t* rk, const std::uint32_t* x,
-                                  std::uint32_t* y, std::index_sequence<J...>)
+                                       std::uint32_t* y, std::index_sequence<J...>)
     {
-        ((y[J] = rk[J] ^ std::uint32_t(S[x[J] & 0xFF]) ^ std::uint32_t(S[(x[source(J, 1)] >> 8) & 0xFF]) << 8 ^
+        ((y[J] = rk[J] ^ std::uint32_t(S[x[J] & 0xFF]) ^
+                 std::uint32_t(S[(x[source(J, 1)] >> 8) & 0xFF]) << 8 ^
                  std::uint32_t(S[(x[source(J, 2)] >> 16) & 0xFF]) << 16 ^
                  std::uint32_t(S[x[source(J, 3)] >> 24]) << 24),
          ...);
@@ -151,9 +147,10 @@ void decryptCbc(const Tables& t, const KeySchedule& k, std::uint8_t* chain, cons
 }
 
 template <int NB>
-constexpr BlockEngine kPortable = {"portable", encryptBlock<NB>, decryptBlock<NB>, encryptCbc<NB>, decryptCbc<NB>};
+constexpr BlockEngine kPortable = {"portable", encryptBlock<NB>, decryptBlock<NB>, encryptCbc<NB>,
+                                   decryptCbc<NB>};
 
-}  // namespace
+} // namespace
 
 const BlockEngine& portableEngine(int nb)
 {
@@ -173,4 +170,4 @@ const BlockEngine& selectEngine(int nb)
     return portableEngine(nb);
 }
 
-}  // namespace kuvo::rijndael
+} // namespace kuvo::rijndael

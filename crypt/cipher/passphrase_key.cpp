@@ -26,4 +26,4 @@ std::optional<CipherKey> PassphraseToKey(std::u16string_view passphrase)
     return key;
 }
 
-}  // namespace kuvo
+} // namespace kuvo

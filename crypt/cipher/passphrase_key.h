@@ -17,4 +17,4 @@ using CipherKey = std::array<std::uint8_t, 32>;
 // The caller wipes the key (kuvo::secureZero) when done with it.
 std::optional<CipherKey> PassphraseToKey(std::u16string_view passphrase);
 
-}  // namespace kuvo
+} // namespace kuvo

@@ -23,7 +23,7 @@ bool validWords(int n)
     return n == 4 || n == 6 || n == 8;
 }
 
-}  // namespace
+} // namespace
 
 CRijndael::CRijndael() = default;
 
@@ -88,8 +88,9 @@ void CRijndael::gentables()
         std::uint8_t s2 = GfDouble(s);
         t.RoundTableForward[i] = PackWord(s2, s, s, std::uint8_t(s ^ s2));
         s = t.SboxInverse[i];
-        t.RoundTableInverse[i] = PackWord(GfMultiply(InvMixCoefficients[3], s), GfMultiply(InvMixCoefficients[2], s),
-                                          GfMultiply(InvMixCoefficients[1], s), GfMultiply(InvMixCoefficients[0], s));
+        t.RoundTableInverse[i] =
+            PackWord(GfMultiply(InvMixCoefficients[3], s), GfMultiply(InvMixCoefficients[2], s),
+                     GfMultiply(InvMixCoefficients[1], s), GfMultiply(InvMixCoefficients[0], s));
     }
     tablesReady_ = true;
 }
@@ -120,8 +121,8 @@ std::uint8_t CRijndael::ColumnProduct(std::uint32_t x, std::uint32_t y) const
 
 std::uint32_t CRijndael::InverseMixColumn(std::uint32_t x) const
 {
-    std::uint32_t m = PackWord(InvMixCoefficients[0], InvMixCoefficients[1], InvMixCoefficients[2],
-                               InvMixCoefficients[3]);
+    std::uint32_t m =
+        PackWord(InvMixCoefficients[0], InvMixCoefficients[1], InvMixCoefficients[2], InvMixCoefficients[3]);
     std::uint8_t out[4];
     for (int row = 3; row >= 0; --row) {
         out[row] = ColumnProduct(m, x);
@@ -324,7 +325,8 @@ std::optional<Bytes> CRijndael::EncryptDo(ByteView bytMessage, bool useIV)
         const std::size_t to = std::min(B, from == 0 ? std::size_t(1) : from + YieldInterval);
         const std::size_t wholeTo = std::min(to, fullBlocks);
         if (wholeTo > from)
-            engine_->encryptCbc(tables_, key_, chain, msg + from * kBlock, dst + from * kBlock, wholeTo - from);
+            engine_->encryptCbc(tables_, key_, chain, msg + from * kBlock, dst + from * kBlock,
+                                wholeTo - from);
         if (to > wholeTo) {
             std::uint8_t last[kBlock] = {};
             std::memcpy(last, msg + fullBlocks * kBlock, L - fullBlocks * kBlock);
@@ -358,7 +360,8 @@ std::optional<Bytes> CRijndael::DecryptDo(ByteView bytIn, bool useIV)
 
     for (std::size_t from = 0; from < B;) {
         const std::size_t to = std::min(B, from == 0 ? std::size_t(1) : from + YieldInterval);
-        engine_->decryptCbc(tables_, key_, chain, bytIn.data() + from * kBlock, out.data() + from * kBlock, to - from);
+        engine_->decryptCbc(tables_, key_, chain, bytIn.data() + from * kBlock, out.data() + from * kBlock,
+                            to - from);
         if ((to - 1) % YieldInterval == 0 && yieldAndCheckCancel()) {
             secureZero(out);
             return std::nullopt;
@@ -369,4 +372,4 @@ std::optional<Bytes> CRijndael::DecryptDo(ByteView bytIn, bool useIV)
     return out;
 }
 
-}  // namespace kuvo
+} // namespace kuvo

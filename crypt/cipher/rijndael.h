@@ -23,8 +23,7 @@ using ByteView = std::span<const std::uint8_t>;
 // processes its pending events (a Cancel click among them); a caller that runs
 // the cipher on a worker thread may leave it empty and set doCancel from its
 // own thread instead.
-class CipherObserver
-{
+class CipherObserver {
 public:
     virtual ~CipherObserver() = default;
     virtual void progressRange(float minimum, float maximum) = 0;
@@ -35,23 +34,21 @@ public:
 namespace rijndael {
 
 inline constexpr int MaxBlockWords = 8;
-inline constexpr int MaxRoundKeyWords = 120;  // Nb * (Nr + 1) for Nb = Nk = 8
+inline constexpr int MaxRoundKeyWords = 120; // Nb * (Nr + 1) for Nb = Nk = 8
 
 // The arithmetic tables, generated from the field arithmetic by gentables().
-struct Tables
-{
-    std::uint8_t ExpTable[256];  // powers of 0x03 in GF(2^8)
-    std::uint8_t LogTable[256];  // discrete logarithm to base 0x03
+struct Tables {
+    std::uint8_t ExpTable[256]; // powers of 0x03 in GF(2^8)
+    std::uint8_t LogTable[256]; // discrete logarithm to base 0x03
     std::uint8_t SboxForward[256];
     std::uint8_t SboxInverse[256];
-    std::uint32_t RoundTableForward[256];  // SubBytes and MixColumn in one
-    std::uint32_t RoundTableInverse[256];  // InvSubBytes and InvMixColumn in one
+    std::uint32_t RoundTableForward[256]; // SubBytes and MixColumn in one
+    std::uint32_t RoundTableInverse[256]; // InvSubBytes and InvMixColumn in one
     std::uint8_t RoundConstants[30];
 };
 
 // The expanded key as gkey() leaves it.
-struct KeySchedule
-{
+struct KeySchedule {
     int BlockWords = 0;
     int KeyWords = 0;
     int RoundCount = 0;
@@ -79,10 +76,9 @@ constexpr std::uint8_t GfDouble(std::uint8_t v)
     return std::uint8_t((v << 1) ^ ((v & 0x80) ? 0x1B : 0x00));
 }
 
-}  // namespace rijndael
+} // namespace rijndael
 
-class CRijndael
-{
+class CRijndael {
 public:
     static constexpr std::size_t BlockSize = 32;
     static constexpr std::size_t KeySize = 32;
@@ -158,10 +154,10 @@ private:
     rijndael::Tables tables_{};
     bool tablesReady_ = false;
     rijndael::KeySchedule key_{};
-    const rijndael::BlockEngine* engine_ = nullptr;  // null until a key is set
+    const rijndael::BlockEngine* engine_ = nullptr; // null until a key is set
     std::array<std::uint8_t, BlockSize> encryptChain_{};
     std::array<std::uint8_t, BlockSize> decryptChain_{};
     CipherObserver* observer_ = nullptr;
 };
 
-}  // namespace kuvo
+} // namespace kuvo
