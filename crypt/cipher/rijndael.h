@@ -110,7 +110,7 @@ public:
     // multiple of 32.
 
     // Whole message under a password cut or zero-filled to 32 bytes. Yields
-    // after every block and reports progress unless notFromMain. On cancel
+    // after every block and reports progress unless notfromMain. On cancel
     // the blocks done so far are returned, the rest left zero.
     std::optional<Bytes> EncryptData(ByteView bytMessage, ByteView bytPassword, bool notfromMain = false);
     // nullopt (doCancel untouched) when the input length is not a multiple of 32.
