@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev zlib1g-dev libcanberra-dev
+  qt6-base-dev libgl-dev zlib1g-dev libcanberra-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xdg-utils
   xvfb xauth x11-utils xdotool
