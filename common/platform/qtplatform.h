@@ -1,6 +1,8 @@
 // The Qt/Linux side of the platform interfaces.
 #pragma once
 
+#include <memory>
+
 #include "platform.h"
 
 namespace kuvo {
@@ -37,7 +39,15 @@ public:
 // Hands the message to xdg-email.
 class XdgMailer : public Mailer {
 public:
+    XdgMailer();
+    ~XdgMailer() override;
     MailResult send(const MailMessage& message) override;
+    // How long send() waits for xdg-email's verdict before leaving the mail program running.
+    void setWaitLimit(int milliseconds);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
 };
 
 }  // namespace kuvo
