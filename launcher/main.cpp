@@ -2,7 +2,6 @@
 
 #include "common/app.h"
 #include "common/catalogue.h"
-#include "common/lang.h"
 #include "common/probe.h"
 #include "launcher/form1.h"
 
@@ -12,7 +11,8 @@ int main(int argc, char* argv[])
         return 1;
     QApplication app(argc, argv);
     kuvo::setActiveCatalogue(kuvo::Catalogue::fromResource(QStringLiteral(":/catalogue/launcher.tsv")));
-    kuvo::initLanguage();
+    // No initLanguage() here: the wizard settles the language itself, and on the very
+    // first start detects it from the system, stores it and opens the about window.
     Form1 window(kuvo::realPlatform());
     window.show();
     kuvo::installTestProbe();
