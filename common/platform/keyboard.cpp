@@ -40,6 +40,18 @@ std::optional<quint16> layoutIdFromXkbLayouts(const QString& layouts)
 
 namespace {
 
+// A locale's language id as the id of the keyboard layout that goes with it.
+quint16 keyboardIdForLocale(quint16 id)
+{
+    // A bare language ("de") names no country; a keyboard always has one.
+    if ((id & 0xFC00) == 0)
+        return quint16(0x0400 | id);
+    // Spain's locale is "modern sort" (0x0C0A); its keyboard layout is 0x040A.
+    if (id == 0x0C0A)
+        return kLayoutSpanish;
+    return id;
+}
+
 #ifdef KUVO_READ_XKB
 // The root window's _XKB_RULES_NAMES, which the X server and setxkbmap keep
 // current for the session.
@@ -85,10 +97,12 @@ std::optional<quint16> sessionLayoutId()
             if (const auto id = layoutIdFromXkbLayouts(*layouts))
                 return id;
 #endif
-    // Elsewhere (Wayland and the rest) the input method's locale is the best hint Qt offers.
+    // Elsewhere (Wayland and the rest) the input method's locale is the best hint Qt
+    // offers; without an input method it is the C locale, which says nothing.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         if (QInputMethod* im = QGuiApplication::inputMethod())
-            return langIdFromLocaleName(im->locale().name());
+            if (const QLocale locale = im->locale(); locale.language() != QLocale::C)
+                return keyboardIdForLocale(langIdFromLocaleName(locale.name()));
     return std::nullopt;
 }
 
@@ -98,7 +112,7 @@ quint16 LinuxSystemInfo::keyboardLayoutId()
 {
     if (const auto id = sessionLayoutId())
         return *id;
-    return langIdFromEnvironment();
+    return keyboardIdForLocale(langIdFromEnvironment());
 }
 
 } // namespace kuvo
