@@ -140,6 +140,13 @@ FrmTast::FrmTast(QLineEdit* txtCode, quint16 keyboardLayoutId, QWidget* owner)
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
         option->setGeometry(px(360 * i), 0, px(375), px(255));
         option->setFocusPolicy(Qt::NoFocus);
+        // The design's option buttons are 25 pixels wide: a smaller mark and type
+        // keep "1x" and "2x" whole.
+        QFont small = option->font();
+        small.setPixelSize(10);
+        option->setFont(small);
+        option->setStyleSheet(QStringLiteral("QRadioButton { spacing: 1px; }"
+                                             " QRadioButton::indicator { width: 10px; height: 10px; }"));
         connect(option, &QRadioButton::clicked, this, [this, i] { setScale(i + 1); });
         m_option[i] = option;
     }

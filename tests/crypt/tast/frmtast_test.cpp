@@ -7,6 +7,7 @@
 
 #include "common/lang.h"
 #include "common/platform/keyboard.h"
+#include "common/platform/qtplatform.h"
 #include "crypt/ui/frmtast.h"
 #include "tests/support/fake_platform.h"
 
@@ -136,6 +137,8 @@ private slots:
     void xkbLayouts_data();
     void xkbLayouts();
     void rulesNames();
+    void localeFallback_data();
+    void localeFallback();
 
     void keyCharacters_data();
     void keyCharacters();
@@ -211,6 +214,40 @@ void FrmTastTest::rulesNames()
     QCOMPARE(kuvo::xkbLayoutsFromRulesNames("evdev\0pc105\0\0\0\0"_ba), QString());
     QVERIFY(!kuvo::xkbLayoutsFromRulesNames("evdev\0pc105"_ba).has_value());
     QVERIFY(!kuvo::xkbLayoutsFromRulesNames(QByteArray()).has_value());
+}
+
+void FrmTastTest::localeFallback_data()
+{
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<KeySet>("set");
+    QTest::addRow("German") << "de_DE.UTF-8"_ba << 0x0407 << KeySet::German;
+    QTest::addRow("bare German") << "de"_ba << 0x0407 << KeySet::German;
+    QTest::addRow("Spain") << "es_ES.UTF-8"_ba << 0x040A << KeySet::Spanish;
+    QTest::addRow("Mexico") << "es_MX"_ba << 0x080A << KeySet::English;
+    QTest::addRow("German Swiss") << "de_CH.UTF-8"_ba << 0x0807 << KeySet::English;
+    QTest::addRow("French") << "fr_FR.UTF-8"_ba << 0x040C << KeySet::English;
+    QTest::addRow("C") << "C"_ba << 0x0409 << KeySet::English;
+}
+
+void FrmTastTest::localeFallback()
+{
+    // Without an X server and without an input method the session's locale decides.
+    if (QGuiApplication::platformName() != u"offscreen"_s)
+        QSKIP("the session's own layout is read on this platform");
+    QFETCH(QByteArray, lang);
+    QFETCH(int, id);
+    QFETCH(KeySet, set);
+    const QByteArray saved[] = {qgetenv("LC_ALL"), qgetenv("LC_MESSAGES"), qgetenv("LANG")};
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    qputenv("LANG", lang);
+    const quint16 got = kuvo::LinuxSystemInfo().keyboardLayoutId();
+    qputenv("LC_ALL", saved[0]);
+    qputenv("LC_MESSAGES", saved[1]);
+    qputenv("LANG", saved[2]);
+    QCOMPARE(int(got), id);
+    QCOMPARE(FrmTast::keySetForLayout(got), set);
 }
 
 void FrmTastTest::keyCharacters_data()
