@@ -18,7 +18,9 @@ struct XdgMailer::Private {
     // (Thunderbird reads it when the user presses Send), so every copy stays until
     // the mailer goes away at program exit.
     std::vector<std::unique_ptr<QTemporaryDir>> attachmentDirs;
-    int waitLimitMs = 20000;
+    // xdg-email reports its failures within moments; when it is still running after
+    // this, it has started a mail program that keeps it waiting until it exits.
+    int waitLimitMs = 5000;
 };
 
 XdgMailer::XdgMailer() : d(std::make_unique<Private>()) {}
