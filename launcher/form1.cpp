@@ -76,6 +76,29 @@ template <typename T> T* make(QWidget* parent, const QString& name, const QRect&
 
 } // namespace
 
+namespace kuvo::launcher {
+
+SideBySide placeBeside(const QRect& screen, const QRect& wizard, const QSize& window, int gap)
+{
+    SideBySide place{wizard.topLeft(), {}};
+    int x;
+    if (wizard.right() + 1 + gap + window.width() <= screen.right() + 1) {
+        x = wizard.right() + 1 + gap;
+    } else if (wizard.left() - gap - window.width() >= screen.left()) {
+        x = wizard.left() - gap - window.width();
+    } else if (wizard.width() + gap + window.width() <= screen.width()) {
+        place.wizard.setX(screen.left() + (screen.width() - wizard.width() - gap - window.width()) / 2);
+        x = place.wizard.x() + wizard.width() + gap;
+    } else {
+        x = screen.right() + 1 - window.width();
+    }
+    const int lowest = qMax(screen.top(), screen.bottom() + 1 - window.height());
+    place.window = QPoint(qMax(screen.left(), x), qBound(screen.top(), wizard.top(), lowest));
+    return place;
+}
+
+} // namespace kuvo::launcher
+
 Form1::Form1(const kuvo::Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -309,9 +332,11 @@ FrmInfo* Form1::showAbout(bool besideWizard)
         else if (QScreen* screen = QGuiApplication::primaryScreen())
             m_about->move(screen->availableGeometry().center() - m_about->rect().center());
     }
+    if (m_about->isVisible()) {
+        m_about->raise();
+        m_about->activateWindow();
+    }
     m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
     return m_about;
 }
 
@@ -320,26 +345,13 @@ void Form1::placeBesideWizard(QWidget* window)
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect avail = screen->availableGeometry();
-    const int gap = 16; // room for both window frames
-    QRect wizard = frameGeometry();
-    const QSize size = window->size();
-    int x;
-    if (wizard.right() + gap + size.width() <= avail.right()) {
-        x = wizard.right() + gap;
-    } else if (wizard.left() - gap - size.width() >= avail.left()) {
-        x = wizard.left() - gap - size.width();
-    } else if (wizard.width() + gap + size.width() <= avail.width()) {
-        // Neither side has room: move the pair to the middle of the screen.
-        const int left = avail.left() + (avail.width() - wizard.width() - gap - size.width()) / 2;
-        move(pos() + QPoint(left - wizard.left(), 0));
-        wizard = frameGeometry();
-        x = wizard.right() + gap;
-    } else {
-        x = avail.right() - size.width();
-    }
-    const int y = qBound(avail.top(), wizard.top(), qMax(avail.top(), avail.bottom() - size.height()));
-    window->move(x, y);
+    // The other window is not shown yet: take its frame to be like the wizard's.
+    const QSize frame = frameGeometry().size() - size();
+    const int gap = 8;
+    const auto place = kuvo::launcher::placeBeside(screen->availableGeometry(), frameGeometry(),
+                                                   window->size() + frame, gap);
+    move(place.wizard);
+    window->move(place.window);
 }
 
 void Form1::showEvent(QShowEvent* event)

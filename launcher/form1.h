@@ -1,7 +1,9 @@
 // The launcher's wizard window: what would you like to do, and then the program for it.
 #pragma once
 
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 #include "common/platform/platform.h"
@@ -15,7 +17,16 @@ class FrmOpt;
 
 namespace kuvo::launcher {
 class TrayIcon;
-}
+
+struct SideBySide {
+    QPoint wizard; // where the wizard's frame goes
+    QPoint window; // where the other window's frame goes
+};
+// Puts a window beside the wizard on the screen: right of it, else left of it, else
+// both moved to the middle of the screen; when even that is too narrow, as far
+// right as the screen allows.
+SideBySide placeBeside(const QRect& screen, const QRect& wizard, const QSize& window, int gap);
+} // namespace kuvo::launcher
 
 class Form1 : public QWidget {
     Q_OBJECT
