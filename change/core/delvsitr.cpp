@@ -322,6 +322,7 @@ EraseReport Run::exec(QStringList& list)
         m_ui.showMessage(LoadText(kError) + QLatin1Char(' ') + error);
     }
     list.clear();
+    m_ui.listEmptied();
     if (m_ui.cancelFlag()) {
         m_ui.setCancelFlag(false);
         if (m_report.end == EraseReport::End::Finished)

@@ -48,6 +48,8 @@ public:
     virtual void yield() = 0;
     virtual bool cancelFlag() const = 0;
     virtual void setCancelFlag(bool on) = 0;
+    // The run has emptied its list (before the closing messages).
+    virtual void listEmptied() {}
 };
 
 // One overwrite pass over an open regular file. The default writes the byte over
