@@ -1,1 +1,5 @@
-target_sources(kuvo_crypt_ui PRIVATE fcrypt.cpp)
+# The main window and its painted controls and pictures.
+target_sources(kuvo_crypt_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/fcrypt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gauge.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pictures.cpp)

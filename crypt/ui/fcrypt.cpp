@@ -1,18 +1,885 @@
 #include "fcrypt.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTime>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 
+#include "common/catalogue.h"
+#include "common/links.h"
 #include "common/localize.h"
+#include "common/secure.h"
+#include "common/ucshape.h"
+#include "crypt/cipher/passphrase_key.h"
+#include "crypt/core/cmdline.h"
+#include "crypt/core/passphrase_rating.h"
+#include "crypt/core/text_crypt.h"
+#include "frmtast.h"
+#include "gauge.h"
+#include "pictures.h"
+
+using kuvo::LoadText;
+namespace textcrypt = kuvo::textcrypt;
+
+namespace {
+
+// Long work processes events at most this often; a Cancel click waits no longer than that.
+constexpr qint64 kYieldSpacingMs = 10;
+// Width of the passphrase panel at 96 dpi: the gauge sits at fixed places in it.
+constexpr int kPasswordPanelWidth = 720;
+
+std::u16string_view view(const QString& s)
+{
+    return {reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())};
+}
+
+// A panel whose children are placed by hand, at the design's positions.
+class PlacedPanel : public QFrame {
+public:
+    using QFrame::QFrame;
+    std::function<void()> arrange;
+    QSize hint{kPasswordPanelWidth, 180};
+    QSize sizeHint() const override { return hint; }
+    QSize minimumSizeHint() const override { return hint; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QFrame::resizeEvent(event);
+        if (arrange)
+            arrange();
+    }
+};
+
+template <typename W, typename... Args> W* named(const QString& name, Args&&... args)
+{
+    auto* w = new W(std::forward<Args>(args)...);
+    w->setObjectName(name);
+    return w;
+}
+
+QLabel* wrappedLabel(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* l = named<QLabel>(name, caption, parent);
+    l->setWordWrap(true);
+    return l;
+}
+
+int currentSecondOfDay()
+{
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000;
+}
+
+} // namespace
+
+// Reports EncryptData/DecryptData progress to ProgressBar1 and yields to the window.
+class FCrypt::Observer : public kuvo::CipherObserver {
+public:
+    explicit Observer(FCrypt& window) : m_window(window) {}
+
+    void progressRange(float minimum, float maximum) override
+    {
+        m_window.ProgressBar1->setRange(int(minimum), int(maximum));
+        m_window.ProgressBar1->setValue(int(minimum));
+        m_pending = -1;
+    }
+    void progressValue(float value) override
+    {
+        m_pending = int(value);
+        // The last step is drawn at once; the others wait for the next yield.
+        if (m_pending >= m_window.ProgressBar1->maximum())
+            flush();
+    }
+    void yieldNow() override { m_window.yieldToUi(); }
+
+    void flush()
+    {
+        if (m_pending >= 0)
+            m_window.ProgressBar1->setValue(m_pending);
+        m_pending = -1;
+    }
+
+private:
+    FCrypt& m_window;
+    int m_pending = -1;
+};
+
+FCrypt::CipherRun::CipherRun(FCrypt& window) : m_window(window), m_cipher(std::make_unique<kuvo::CRijndael>())
+{
+    m_cipher->setObserver(m_window.m_observer.get());
+    m_window.ActiveCipher = m_cipher.get();
+}
+
+FCrypt::CipherRun::~CipherRun()
+{
+    m_window.ActiveCipher = nullptr;
+}
 
 FCrypt::FCrypt(const kuvo::Platform& platform, const QString& commandLine, QWidget* parent)
-    : QWidget(parent), m_platform(platform)
+    : QWidget(parent), m_platform(platform), m_observer(std::make_unique<Observer>(*this))
 {
-    Q_UNUSED(commandLine);
+    secondOfDay = currentSecondOfDay;
+    findDataFile = [](const QString& name) { return kuvo::findDataFile(name); };
+
     setObjectName(QStringLiteral("FCrypt"));
     setWindowTitle(QStringLiteral("Kuvo-Crypt SE™ Lite"));
-    resize(640, 480);
-    auto* button = new QPushButton(QStringLiteral("#182"), this);
-    button->setObjectName(QStringLiteral("CmdReturn"));
-    button->move(20, 20);
+    buildWindow();
+
     kuvo::LocalizeForm(this);
+    for (QTabBar* tabs : {TabStr, TabFileCrypt})
+        for (int i = 0; i < tabs->count(); ++i)
+            tabs->setTabText(i, LoadText(qint16(tabs->tabText(i).toInt())));
+    layoutPasswordPanel();
+
+    applyCommandLine(commandLine);
+    TabStr_Click();
+    TabFileCrypt_Click();
+    TxtCode_Change();
+}
+
+FCrypt::~FCrypt()
+{
+    delete m_tast;
+}
+
+// --- Building the window -----------------------------------------------------------
+
+void FCrypt::buildWindow()
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(12, 10, 12, 12);
+    outer->setSpacing(8);
+
+    auto* top = new QHBoxLayout;
+    lblTitle = named<QLabel>(QStringLiteral("lblTitle"), QStringLiteral("Kuvo-Crypt"), this);
+    QFont titleFont = lblTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    CmdReturn = named<QPushButton>(QStringLiteral("CmdReturn"), QStringLiteral("#182"), this);
+    connect(CmdReturn, &QPushButton::clicked, this, &FCrypt::CmdReturn_Click);
+    top->addWidget(lblTitle);
+    top->addStretch(1);
+    top->addWidget(CmdReturn);
+    outer->addLayout(top);
+
+    // The rounded frame lies behind the working area, in the same cell of the grid.
+    auto* stage = new QGridLayout;
+    ucShape1 = named<kuvo::UcShape>(QStringLiteral("ucShape1"), this);
+    ucShape1->readProperties({{QStringLiteral("ForeColor"), 0},
+                              {QStringLiteral("Rounding"), 20},
+                              {QStringLiteral("FillColor"), kuvo::kSystemButtonFace}});
+    stage->addWidget(ucShape1, 0, 0);
+
+    auto* content = new QWidget(this);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(14, 12, 14, 12);
+    column->setSpacing(0);
+    TabStr = named<QTabBar>(QStringLiteral("TabStr"), content);
+    TabStr->addTab(QStringLiteral("166"));
+    TabStr->addTab(QStringLiteral("167"));
+    TabStr->setExpanding(false);
+    TabStr->setDrawBase(false);
+    connect(TabStr, &QTabBar::currentChanged, this, &FCrypt::TabStr_Click);
+    column->addWidget(TabStr);
+
+    auto* work = new QFrame(content);
+    work->setFrameShape(QFrame::StyledPanel);
+    auto* panels = new QGridLayout(work);
+    panels->setContentsMargins(10, 10, 10, 10);
+    panels->addWidget(buildTextPanel(), 0, 0);
+    panels->addWidget(buildFilePanel(), 0, 0);
+    panels->addWidget(buildBusyPanel(), 0, 0);
+    column->addWidget(work, 1);
+    column->addSpacing(10);
+    column->addWidget(buildPasswordPanel());
+    stage->addWidget(content, 0, 0);
+    outer->addLayout(stage, 1);
+
+    TmrCount = named<QTimer>(QStringLiteral("TmrCount"), this);
+    TmrCount->setInterval(800);
+    connect(TmrCount, &QTimer::timeout, this, &FCrypt::TmrCount_Timer);
+}
+
+QWidget* FCrypt::buildTextPanel()
+{
+    Frame[0] = named<QFrame>(QStringLiteral("Frame_0"));
+    auto* box = new QVBoxLayout(Frame[0]);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(named<QLabel>(QStringLiteral("Label2"), QStringLiteral("#165"), Frame[0]));
+    txtResults = named<QPlainTextEdit>(QStringLiteral("txtResults"), Frame[0]);
+    // Base64 lines of 76 characters line up in a fixed-width font.
+    txtResults->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    txtResults->setMinimumHeight(200);
+    box->addWidget(txtResults, 1);
+    QSizePolicy keep = Frame[0]->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    Frame[0]->setSizePolicy(keep);
+    return Frame[0];
+}
+
+QWidget* FCrypt::buildFilePanel()
+{
+    Frame[1] = named<QFrame>(QStringLiteral("Frame_1"));
+    auto* box = new QVBoxLayout(Frame[1]);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    TabFileCrypt = named<QTabBar>(QStringLiteral("TabFileCrypt"), Frame[1]);
+    TabFileCrypt->addTab(QStringLiteral("183"));
+    TabFileCrypt->addTab(QStringLiteral("184"));
+    TabFileCrypt->setExpanding(false);
+    connect(TabFileCrypt, &QTabBar::currentChanged, this, &FCrypt::TabFileCrypt_Click);
+    box->addWidget(TabFileCrypt);
+
+    auto* stack = new QGridLayout;
+    stack->setContentsMargins(0, 8, 0, 0);
+    box->addLayout(stack, 1);
+
+    // Encrypt: the input list with its buttons, and the container to write.
+    FramFileEnrypt = named<QFrame>(QStringLiteral("FramFileEnrypt"), Frame[1]);
+    auto* enc = new QGridLayout(FramFileEnrypt);
+    enc->setContentsMargins(0, 0, 0, 0);
+    enc->setVerticalSpacing(4);
+    enc->addWidget(wrappedLabel(QStringLiteral("Label4"), QStringLiteral("#144"), FramFileEnrypt), 0, 0, 1,
+                   3);
+    enc->addWidget(named<QLabel>(QStringLiteral("Label5"), QStringLiteral("#145"), FramFileEnrypt), 1, 0);
+    LstCryptFiles = named<QListWidget>(QStringLiteral("LstCryptFiles"), FramFileEnrypt);
+    LstCryptFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    LstCryptFiles->setMinimumHeight(90);
+    enc->addWidget(LstCryptFiles, 2, 0, 1, 2);
+    auto* side = new QVBoxLayout;
+    OptFiles = named<QRadioButton>(QStringLiteral("OptFiles"), QStringLiteral("#192"), FramFileEnrypt);
+    OptDirs = named<QRadioButton>(QStringLiteral("OptDirs"), QStringLiteral("#193"), FramFileEnrypt);
+    OptFiles->setChecked(true);
+    CmdAdCryptdfile =
+        named<QPushButton>(QStringLiteral("CmdAdCryptdfile"), QStringLiteral("#179"), FramFileEnrypt);
+    CmdDelCryptFiles =
+        named<QPushButton>(QStringLiteral("CmdDelCryptFiles"), QStringLiteral("#180"), FramFileEnrypt);
+    side->addWidget(OptFiles);
+    side->addWidget(OptDirs);
+    side->addSpacing(6);
+    side->addWidget(CmdAdCryptdfile);
+    side->addWidget(CmdDelCryptFiles);
+    side->addStretch(1);
+    enc->addLayout(side, 2, 2);
+    enc->addWidget(named<QLabel>(QStringLiteral("Label6"), QStringLiteral("#146"), FramFileEnrypt), 3, 0);
+    TxtEncrFileName = named<QLineEdit>(QStringLiteral("TxtEncrFileName"), FramFileEnrypt);
+    CmdBrowseCryptOut =
+        named<QPushButton>(QStringLiteral("CmdBrowseCryptOut"), QStringLiteral("..."), FramFileEnrypt);
+    enc->addWidget(TxtEncrFileName, 4, 0, 1, 2);
+    enc->addWidget(CmdBrowseCryptOut, 4, 2, Qt::AlignLeft);
+    ChkEraseEncr = named<QCheckBox>(QStringLiteral("ChkEraseEncr"), QStringLiteral("#147"), FramFileEnrypt);
+    enc->addWidget(ChkEraseEncr, 5, 0, 1, 3);
+    enc->setColumnStretch(0, 1);
+    enc->setRowStretch(2, 1);
+    stack->addWidget(FramFileEnrypt, 0, 0);
+
+    // Decrypt: the container and the folder to restore into.
+    FramFileDecrypt = named<QFrame>(QStringLiteral("FramFileDecrypt"), Frame[1]);
+    auto* dec = new QGridLayout(FramFileDecrypt);
+    dec->setContentsMargins(0, 0, 0, 0);
+    dec->setVerticalSpacing(4);
+    auto* heading = named<QLabel>(QStringLiteral("Label8"), QStringLiteral("#148"), FramFileDecrypt);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    dec->addWidget(heading, 0, 0, 1, 2);
+    dec->addWidget(named<QLabel>(QStringLiteral("Label9"), QStringLiteral("#154"), FramFileDecrypt), 1, 0, 1,
+                   2);
+    TxtDecrFile = named<QLineEdit>(QStringLiteral("TxtDecrFile"), FramFileDecrypt);
+    Command7 = named<QPushButton>(QStringLiteral("Command7"), QStringLiteral("..."), FramFileDecrypt);
+    dec->addWidget(TxtDecrFile, 2, 0);
+    dec->addWidget(Command7, 2, 1);
+    dec->addItem(new QSpacerItem(0, 8), 3, 0);
+    dec->addWidget(named<QLabel>(QStringLiteral("Label10"), QStringLiteral("#153"), FramFileDecrypt), 4, 0, 1,
+                   2);
+    TxtDecrOutPath = named<QLineEdit>(QStringLiteral("TxtDecrOutPath"), FramFileDecrypt);
+    CmdBrowseOutPath =
+        named<QPushButton>(QStringLiteral("CmdBrowseOutPath"), QStringLiteral("..."), FramFileDecrypt);
+    dec->addWidget(TxtDecrOutPath, 5, 0);
+    dec->addWidget(CmdBrowseOutPath, 5, 1);
+    dec->setRowStretch(6, 1);
+    dec->setColumnStretch(0, 1);
+    stack->addWidget(FramFileDecrypt, 0, 0);
+
+    for (QPushButton* dots : {CmdBrowseCryptOut, Command7, CmdBrowseOutPath})
+        dots->setFixedWidth(36);
+    for (QWidget* w : {static_cast<QWidget*>(Frame[1]), static_cast<QWidget*>(FramFileEnrypt),
+                       static_cast<QWidget*>(FramFileDecrypt)}) {
+        QSizePolicy keep = w->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(keep);
+    }
+    return Frame[1];
+}
+
+QWidget* FCrypt::buildTrafficLight(const QString& name, const QString& housingName, int firstLamp,
+                                   bool redOnTop)
+{
+    // Housing 375 x 855 twips, lamps 375 x 255 twips at left 120, tops 30 / 300 / 570.
+    auto* light = named<QWidget>(name);
+    light->setFixedSize(41, 58);
+    auto* housing = new kuvo::ShapeBox(QColor(192, 192, 192), light);
+    housing->setObjectName(housingName);
+    housing->setGeometry(8, 0, 25, 57);
+    const QColor colours[3] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 255, 0)};
+    const int tops[3] = {2, 20, 38};
+    for (int k = 0; k < 3; ++k) {
+        // The passphrase light counts down from red (0, 1, 2); the working light counts up to red (3, 4, 5).
+        const int index = redOnTop ? firstLamp + k : firstLamp + 2 - k;
+        auto* lamp = new kuvo::Lamp(colours[k], light);
+        lamp->setObjectName(QStringLiteral("AmpelL_%1").arg(index));
+        lamp->setGeometry(8, tops[k], 25, 17);
+        AmpelL[std::size_t(index)] = lamp;
+    }
+    return light;
+}
+
+QWidget* FCrypt::buildBusyPanel()
+{
+    FrameW = named<QFrame>(QStringLiteral("FrameW"));
+    FrameW->setFrameShape(QFrame::StyledPanel);
+    FrameW->setAutoFillBackground(true);
+    FrameW->setCursor(Qt::ArrowCursor); // Cancel stays an ordinary button while the window is busy
+    auto* box = new QVBoxLayout(FrameW);
+    box->setContentsMargins(24, 16, 24, 16);
+    box->addStretch(1);
+    Label7 = wrappedLabel(QStringLiteral("Label7"), QStringLiteral("#143"), FrameW);
+    Label7->setAlignment(Qt::AlignCenter);
+    box->addWidget(Label7);
+    box->addSpacing(14);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(14);
+    PictArbeitampel =
+        buildTrafficLight(QStringLiteral("PictArbeitampel"), QStringLiteral("Shape2"), 3, false);
+    PictArbeitampel->setParent(FrameW);
+    PictArbeitampel->hide();
+    row->addWidget(PictArbeitampel);
+    auto* bars = new QVBoxLayout;
+    ProgressBar1 = named<QProgressBar>(QStringLiteral("ProgressBar1"), FrameW);
+    ProgressBar2 = named<QProgressBar>(QStringLiteral("ProgressBar2"), FrameW);
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+        bar->setTextVisible(false);
+        bar->setValue(0);
+        bars->addWidget(bar);
+    }
+    row->addLayout(bars, 1);
+    auto* clock = new QHBoxLayout;
+    clock->setSpacing(1);
+    for (int i = 0; i < 5; ++i) {
+        auto* img = named<QLabel>(QStringLiteral("ImgCount_%1").arg(i), FrameW);
+        img->setPixmap(i == 2 ? kuvo::pictures::separator() : kuvo::pictures::digit(0));
+        img->setFixedSize(i == 2 ? kuvo::pictures::kSeparatorSize : kuvo::pictures::kDigitSize);
+        ImgCount[std::size_t(i)] = img;
+        clock->addWidget(img);
+    }
+    row->addLayout(clock);
+    box->addLayout(row);
+    box->addSpacing(14);
+
+    CmdCancel = named<QPushButton>(QStringLiteral("CmdCancel"), QStringLiteral("#150"), FrameW);
+    CmdCancel->setMinimumWidth(110);
+    connect(CmdCancel, &QPushButton::clicked, this, &FCrypt::CmdCancel_Click);
+    auto* cancelRow = new QHBoxLayout;
+    cancelRow->addStretch(1);
+    cancelRow->addWidget(CmdCancel);
+    cancelRow->addStretch(1);
+    box->addLayout(cancelRow);
+    box->addStretch(1);
+
+    QSizePolicy keep = FrameW->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    FrameW->setSizePolicy(keep);
+    FrameW->hide();
+    return FrameW;
+}
+
+QWidget* FCrypt::buildPasswordPanel()
+{
+    auto* panel = new PlacedPanel;
+    panel->setObjectName(QStringLiteral("FramePwd"));
+    panel->arrange = [this] { layoutPasswordPanel(); };
+    FramePwd = panel;
+
+    named<QLabel>(QStringLiteral("LabCodeb"), QStringLiteral("#149"), FramePwd)->setWordWrap(true);
+    TxtCode = named<QLineEdit>(QStringLiteral("TxtCode"), FramePwd);
+    // The design's mask character.
+    TxtCode->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    TxtCode->setEchoMode(QLineEdit::Password);
+    connect(TxtCode, &QLineEdit::textChanged, this, &FCrypt::TxtCode_Change);
+    ChkHPwd = named<QCheckBox>(QStringLiteral("ChkHPwd"), QStringLiteral("#158"), FramePwd);
+    ChkHPwd->setChecked(true);
+    connect(ChkHPwd, &QCheckBox::toggled, this, &FCrypt::ChkHPwd_Click);
+    cmdPassgen = named<QPushButton>(QStringLiteral("cmdPassgen"), QStringLiteral("#155"), FramePwd);
+    connect(cmdPassgen, &QPushButton::clicked, this, &FCrypt::cmdPassgen_Click);
+    Command3 = named<QPushButton>(QStringLiteral("Command3"), QStringLiteral("#156"), FramePwd);
+    connect(Command3, &QPushButton::clicked, this, &FCrypt::Command3_Click);
+
+    named<QLabel>(QStringLiteral("Label1"), QStringLiteral("#159"), FramePwd);
+    PictAmpel = buildTrafficLight(QStringLiteral("PictAmpel"), QStringLiteral("Shape1"), 0, true);
+    PictAmpel->setParent(FramePwd);
+    AmpelL[0]->setOn(true);
+    const QPixmap solid = kuvo::pictures::key(true);
+    const QPixmap faded = kuvo::pictures::key(false);
+    for (int i = 1; i <= 5; ++i) {
+        SchlusselPlatz[std::size_t(i)] = named<QLabel>(QStringLiteral("SchlusselPlatz_%1").arg(i), FramePwd);
+        Stern[std::size_t(i)] = named<QLabel>(QStringLiteral("Stern_%1").arg(i), FramePwd);
+        for (QLabel* k : {SchlusselPlatz[std::size_t(i)], Stern[std::size_t(i)]}) {
+            k->setScaledContents(true);
+            k->setPixmap(k == Stern[std::size_t(i)] ? solid : faded);
+        }
+        Stern[std::size_t(i)]->hide();
+    }
+    Label3 = wrappedLabel(QStringLiteral("Label3"), QString(), FramePwd);
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Command1 = named<QPushButton>(QStringLiteral("Command1"), QStringLiteral("#161"), FramePwd);
+    Command2 = named<QPushButton>(QStringLiteral("Command2"), QStringLiteral("#162"), FramePwd);
+    Command4 = named<QPushButton>(QStringLiteral("Command4"), QStringLiteral("#163"), FramePwd);
+    Command5 = named<QPushButton>(QStringLiteral("Command5"), QStringLiteral("#164"), FramePwd);
+    CmdMail = named<QPushButton>(QStringLiteral("CmdMail"), QStringLiteral("#181"), FramePwd);
+    LblLink = new kuvo::LinkLabel(QStringLiteral("#160"), FramePwd);
+    LblLink->setObjectName(QStringLiteral("LblLink"));
+    connect(Command1, &QPushButton::clicked, this, &FCrypt::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &FCrypt::Command2_Click);
+    connect(LblLink, &kuvo::LinkLabel::clicked, this, &FCrypt::LblLink_Click);
+    return FramePwd;
+}
+
+// Keys at left 4200 + 360 (i - 1), top 1035 twips; the rest flows around them.
+void FCrypt::layoutPasswordPanel()
+{
+    auto* panel = static_cast<PlacedPanel*>(FramePwd);
+    auto* hint = FramePwd->findChild<QLabel*>(QStringLiteral("LabCodeb"));
+    auto* quality = FramePwd->findChild<QLabel*>(QStringLiteral("Label1"));
+    const int width = qMax(FramePwd->width(), kPasswordPanelWidth);
+    const int left = 12;
+
+    const int hintHeight = qMax(34, hint->heightForWidth(width - 2 * left));
+    hint->setGeometry(left, 6, width - 2 * left, hintHeight);
+    const int down = hintHeight - 34; // a hint longer than two lines moves everything below it
+
+    const int boxHeight = TxtCode->sizeHint().height();
+    TxtCode->setGeometry(left, 46 + down, 208, boxHeight);
+    int y = 46 + down + boxHeight + 6;
+    ChkHPwd->setGeometry(left, y, ChkHPwd->sizeHint().width(), ChkHPwd->sizeHint().height());
+    y += ChkHPwd->sizeHint().height() + 6;
+    PictAmpel->move(232, 44 + down);
+    quality->setGeometry(280, 46 + down, quality->sizeHint().width(), quality->sizeHint().height());
+    for (int i = 1; i <= 5; ++i) {
+        const QRect spot(280 + 24 * (i - 1), 69 + down, 24, 24);
+        Stern[std::size_t(i)]->setGeometry(spot);
+        SchlusselPlatz[std::size_t(i)]->setGeometry(spot);
+    }
+    // The verdict takes the room right of the keys.
+    const int verdictLeft = 410;
+    const int verdictWidth = width - verdictLeft - left;
+    const int verdictHeight = qMax(Label3->heightForWidth(verdictWidth), Label3->fontMetrics().height() * 3);
+    Label3->setGeometry(verdictLeft, 69 + down, verdictWidth, verdictHeight);
+    const int verdictBottom = 69 + down + verdictHeight;
+
+    // The passphrase aids go below the box, or below the verdict when they are too wide to pass it.
+    const int buttonHeight = cmdPassgen->sizeHint().height();
+    const int gen = qMax(cmdPassgen->sizeHint().width(), 110);
+    const int keyboard = Command3->sizeHint().width();
+    if (left + gen + 6 + keyboard > verdictLeft - 8)
+        y = qMax(y, verdictBottom + 6);
+    cmdPassgen->setGeometry(left, y, gen, buttonHeight);
+    Command3->setGeometry(left + gen + 6, y, keyboard, buttonHeight);
+    const int bottom = std::max({y + buttonHeight, PictAmpel->geometry().bottom(), verdictBottom});
+
+    // Action buttons: one slot for Encrypt text / Encrypt files / Decrypt files, which never show together.
+    const int actionTop = bottom + 14;
+    const int actionHeight = Command1->sizeHint().height();
+    int slot = 120;
+    for (QPushButton* b : {Command1, Command4, Command5})
+        slot = qMax(slot, b->sizeHint().width());
+    for (QPushButton* b : {Command1, Command4, Command5})
+        b->setGeometry(left, actionTop, slot, actionHeight);
+    const int second = qMax(120, Command2->sizeHint().width());
+    Command2->setGeometry(left + slot + 8, actionTop, second, actionHeight);
+    const QSize link = LblLink->sizeHint();
+    LblLink->setGeometry(left + slot + 8 + second + 16, actionTop + (actionHeight - link.height()) / 2,
+                         link.width(), link.height());
+    const int mail = qMax(120, CmdMail->sizeHint().width());
+    CmdMail->setGeometry(width - left - mail, actionTop, mail, actionHeight);
+
+    const QSize wanted(kPasswordPanelWidth, actionTop + actionHeight + 8);
+    if (panel->hint != wanted) {
+        panel->hint = wanted;
+        panel->updateGeometry();
+    }
+}
+
+// --- Command line ------------------------------------------------------------------
+
+void FCrypt::applyCommandLine(const QString& commandLine)
+{
+    using Rule = kuvo::CryptCommandLine::Rule;
+    const kuvo::CryptCommandLine parsed = kuvo::ParseCryptCommandLine(commandLine);
+    switch (parsed.rule) {
+    case Rule::SetEncrFiles:
+        for (const QString& token : parsed.inputTokens)
+            AddUniqueFile(token);
+        if (!parsed.inputTokens.isEmpty()) {
+            setListTag(QStringLiteral("d"));
+            OptDirs->setEnabled(false);
+        }
+        if (parsed.outputFile)
+            TxtEncrFileName->setText(*parsed.outputFile);
+        break;
+    case Rule::SetDecrFile:
+        TxtDecrFile->setText(parsed.decryptFile);
+        break;
+    case Rule::Usage:
+        showMessage(
+            kuvo::CryptUsageText(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()));
+        break;
+    default:
+        break;
+    }
+    TabStr->setCurrentIndex(parsed.mainTab - 1);
+    TabFileCrypt->setCurrentIndex(parsed.fileTab - 1);
+}
+
+// --- Tabs --------------------------------------------------------------------------
+
+void FCrypt::TabStr_Click()
+{
+    const int tab = TabStr->currentIndex() + 1;
+    Frame[0]->hide();
+    Frame[1]->hide();
+    Frame[std::size_t(tab - 1)]->show();
+    if (tab == 2) {
+        Command4->show();
+        Command5->show();
+        TabFileCrypt_Click();
+    } else {
+        Command4->hide();
+        Command5->hide();
+    }
+    for (QWidget* w :
+         {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2), static_cast<QWidget*>(LblLink)})
+        w->setVisible(tab == 1);
+}
+
+void FCrypt::TabFileCrypt_Click()
+{
+    const int i = TabFileCrypt->currentIndex() + 1;
+    // The file buttons belong to the file panel: on the text panel they stay hidden.
+    const bool filePanel = TabStr->currentIndex() == 1;
+    FramFileEnrypt->setVisible(i == 1);
+    FramFileDecrypt->setVisible(i == 2);
+    Command4->setVisible(filePanel && i == 1);
+    Command5->setVisible(filePanel && i == 2);
+}
+
+// --- Busy display ------------------------------------------------------------------
+
+void FCrypt::SetBusy(bool busy, bool noProgress)
+{
+    m_busy = busy;
+    if (busy) {
+        PictAmpel->hide();
+        FrameW->show();
+        FrameW->raise();
+        setCursor(Qt::WaitCursor);
+        for (QWidget* w : {static_cast<QWidget*>(Frame[0]), static_cast<QWidget*>(Frame[1]),
+                           static_cast<QWidget*>(FramePwd), static_cast<QWidget*>(TabStr)})
+            w->setEnabled(false);
+        if (noProgress) {
+            ProgressBar1->hide();
+            ProgressBar2->hide();
+            for (QLabel* img : ImgCount)
+                img->hide();
+            PictArbeitampel->hide();
+        } else {
+            ProgressBar1->setValue(ProgressBar1->minimum());
+            ProgressBar2->setValue(ProgressBar2->minimum());
+            TmrCount_Timer(); // timer still stopped: this starts the clock
+            TmrCount->start();
+        }
+    } else {
+        FrameW->hide();
+        PictAmpel->show();
+        unsetCursor();
+        for (QWidget* w : {static_cast<QWidget*>(Frame[0]), static_cast<QWidget*>(Frame[1]),
+                           static_cast<QWidget*>(FramePwd), static_cast<QWidget*>(TabStr)})
+            w->setEnabled(true);
+        PictArbeitampel->hide();
+        if (noProgress) {
+            ProgressBar1->show();
+            ProgressBar2->show();
+            for (QLabel* img : ImgCount)
+                img->show();
+        } else {
+            TmrCount->stop();
+        }
+    }
+    QCoreApplication::processEvents();
+    m_sinceYield.invalidate(); // the first yield of the work that follows runs at once
+    if (!busy && m_closeRequested)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void FCrypt::yieldToUi()
+{
+    if (m_sinceYield.isValid() && m_sinceYield.elapsed() < kYieldSpacingMs)
+        return;
+    m_observer->flush();
+    QCoreApplication::processEvents();
+    m_sinceYield.start();
+}
+
+kuvo::CipherObserver& FCrypt::cipherObserver()
+{
+    return *m_observer;
+}
+
+void FCrypt::showDigit(int index, int digit)
+{
+    ImgCount[std::size_t(index)]->setPixmap(kuvo::pictures::digit(digit));
+}
+
+void FCrypt::TmrCount_Timer()
+{
+    const int now = secondOfDay();
+    if (!TmrCount->isActive()) {
+        ClockStart = now;
+        for (int i : {1, 0, 3, 4})
+            showDigit(i, 0);
+        ClockMinutes = 0;
+        return;
+    }
+    int elapsed = now - ClockStart;
+    if (elapsed < 0) { // midnight has passed
+        ClockStart -= 86400;
+        elapsed = now - ClockStart;
+    }
+    const int s = elapsed % 60;
+    const int m = (elapsed / 60) % 100;
+    showDigit(4, s % 10);
+    showDigit(3, s / 10);
+    if (m != ClockMinutes) {
+        ClockMinutes = qint16(m);
+        showDigit(1, m % 10);
+        showDigit(0, m / 10);
+    }
+}
+
+void FCrypt::CmdCancel_Click()
+{
+    CancelFlag = true;
+    if (ActiveCipher)
+        ActiveCipher->cancel();
+}
+
+void FCrypt::closeEvent(QCloseEvent* event)
+{
+    // Closing during a run cancels it; the window closes once the run has ended.
+    if (m_busy) {
+        m_closeRequested = true;
+        CmdCancel_Click();
+        event->ignore();
+        return;
+    }
+    if (m_tast)
+        m_tast->close();
+    QWidget::closeEvent(event);
+}
+
+void FCrypt::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        layoutPasswordPanel();
+}
+
+// --- Buttons and small operations --------------------------------------------------------
+
+void FCrypt::showMessage(const QString& text, const QString& title)
+{
+    m_platform.dialogs->message(this, title, text, kuvo::Buttons::Ok);
+}
+
+void FCrypt::refuse(int textId)
+{
+    showMessage(LoadText(qint16(textId)));
+}
+
+void FCrypt::CmdReturn_Click()
+{
+    m_platform.processes->start(QStringLiteral("varnhold"), {}); // a failure is ignored
+    close();
+}
+
+void FCrypt::LblLink_Click()
+{
+    showMessage(LoadText(191));
+    m_platform.desktop->openUrl(QUrl(kuvo::cryptOnlineUrl()));
+}
+
+bool FCrypt::FileExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+bool FCrypt::DirExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+QString FCrypt::BrowseForFolder(const QString& title)
+{
+    return m_platform.dialogs->browseFolder(this, title);
+}
+
+void FCrypt::AddUniqueFile(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    for (int i = 0; i < LstCryptFiles->count(); ++i)
+        if (LstCryptFiles->item(i)->text() == path)
+            return;
+    LstCryptFiles->addItem(path);
+}
+
+QString FCrypt::listTag() const
+{
+    return LstCryptFiles->property("tag").toString();
+}
+
+void FCrypt::setListTag(const QString& tag)
+{
+    LstCryptFiles->setProperty("tag", tag);
+}
+
+// --- Passphrase panel ----------------------------------------------------------------
+
+void FCrypt::TxtCode_Change()
+{
+    PwdBewert(TxtCode->text());
+}
+
+void FCrypt::PwdBewert(const QString& passphrase)
+{
+    const bool hadFiveKeys = !Stern[5]->isHidden();
+    const kuvo::PassphraseRating rating = kuvo::RatePassphrase(view(passphrase));
+    AmpelL[0]->setOn(rating.red);
+    AmpelL[1]->setOn(rating.yellow);
+    AmpelL[2]->setOn(rating.green);
+    for (int i = 1; i <= 5; ++i) {
+        Stern[std::size_t(i)]->setVisible(i <= rating.keys);
+        SchlusselPlatz[std::size_t(i)]->setVisible(i > rating.keys);
+    }
+    Label3->setText(LoadText(qint16(rating.verdictId)));
+    if (rating.keys == 5 && !hadFiveKeys) {
+        const QString wav = findDataFile(QStringLiteral("lock.wav"));
+        if (FileExists(wav))
+            m_platform.sound->play(wav);
+    }
+}
+
+void FCrypt::ChkHPwd_Click()
+{
+    TxtCode->setEchoMode(ChkHPwd->isChecked() ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void FCrypt::cmdPassgen_Click()
+{
+    // 32 characters from the space to "}", drawn from the system's generator without bias.
+    QString passphrase;
+    while (passphrase.size() < 32) {
+        std::uint8_t byte = 0;
+        kuvo::randomBytes(&byte, 1);
+        if (byte < 2 * 94)
+            passphrase += QChar(32 + byte % 94);
+    }
+    TxtCode->setText(passphrase);
+    ChkHPwd->setChecked(false);
+    Label3->setText(LoadText(106));
+    for (int i = 1; i <= 5; ++i) {
+        SchlusselPlatz[std::size_t(i)]->hide();
+        Stern[std::size_t(i)]->show();
+    }
+    AmpelL[0]->setOn(false);
+    AmpelL[1]->setOn(false);
+    AmpelL[2]->setOn(true);
+}
+
+void FCrypt::Command3_Click()
+{
+    if (m_platform.system)
+        openScreenKeyboard(m_tast, TxtCode, this, *m_platform.system);
+}
+
+// --- Text encryption -----------------------------------------------------------------
+
+void FCrypt::Command1_Click()
+{
+    const QString text = textcrypt::toWindowsLines(txtResults->toPlainText());
+    const QString passphrase = TxtCode->text();
+    if (const auto problem = textcrypt::checkEncryptInput(text, passphrase);
+        problem != textcrypt::Problem::None) {
+        refuse(textcrypt::messageId(problem));
+        return;
+    }
+    if (m_platform.dialogs->message(this, QStringLiteral("Kuvo-Crypt"), LoadText(190),
+                                    kuvo::Buttons::OkCancel) != kuvo::Answer::Ok)
+        return;
+
+    // The cipher exists before the busy display yields, so an early Cancel reaches it.
+    CipherRun run(*this);
+    SetBusy(true, false);
+    auto key = kuvo::PassphraseToKey(view(passphrase));
+    // setText, unlike clear(), also drops the box's undo history.
+    TxtCode->setText(QString());
+    const textcrypt::Result result = textcrypt::encryptText(run.cipher(), text, *key);
+    kuvo::secureZero(*key);
+    if (result.status == textcrypt::Status::Ok)
+        txtResults->setPlainText(textcrypt::fromWindowsLines(result.text));
+    SetBusy(false, false);
+}
+
+void FCrypt::Command2_Click()
+{
+    const QString block = textcrypt::toWindowsLines(txtResults->toPlainText());
+    const QString passphrase = TxtCode->text();
+    if (const auto problem = textcrypt::checkDecryptInput(block, passphrase);
+        problem != textcrypt::Problem::None) {
+        refuse(textcrypt::messageId(problem));
+        return;
+    }
+
+    CipherRun run(*this);
+    SetBusy(true, false);
+    auto key = kuvo::PassphraseToKey(view(passphrase));
+    const textcrypt::Result result = textcrypt::decryptText(run.cipher(), block, *key);
+    kuvo::secureZero(*key);
+    if (result.status == textcrypt::Status::NotWholeBlocks)
+        refuse(114);
+    else if (result.status == textcrypt::Status::Ok)
+        txtResults->setPlainText(textcrypt::fromWindowsLines(result.text));
+    TxtCode->setText(QString());
+    SetBusy(false, false);
 }
