@@ -282,6 +282,7 @@ void Form1::showPage1()
     m_lblTitle2[1]->setText(labelText(LoadText(102)));
     m_frameStep1->show();
     m_cmdPrev->setEnabled(false);
+    focusChoice(m_frameStep1);
 }
 
 void Form1::showPage2()
@@ -293,6 +294,21 @@ void Form1::showPage2()
     for (int i = 0; i < 4; ++i)
         m_optEd[i]->setText(LoadText(captions[i]));
     m_frameEncrDecr->show();
+    focusChoice(m_frameEncrDecr);
+}
+
+void Form1::focusChoice(QWidget* page)
+{
+    // Hiding the other page moved the focus away; Enter should go on with the page's choice.
+    const auto options = page->findChildren<QRadioButton*>();
+    for (QRadioButton* option : options) {
+        if (option->isChecked()) {
+            option->setFocus();
+            return;
+        }
+    }
+    if (!options.isEmpty())
+        options.first()->setFocus();
 }
 
 bool Form1::startModule(const QString& program, const QStringList& arguments)

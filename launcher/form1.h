@@ -59,6 +59,7 @@ private:
     void firstShown();
     void showPage1();
     void showPage2();
+    void focusChoice(QWidget* page);
     // False (after telling the user) when the program could not be started.
     bool startModule(const QString& program, const QStringList& arguments = {});
     void placeBesideWizard(QWidget* window);
