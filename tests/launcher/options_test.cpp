@@ -4,10 +4,12 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QtTest>
 
 #include "common/catalogue.h"
 #include "common/links.h"
+#include "common/platform/qtplatform.h"
 #include "launcher/form1.h"
 #include "launcher/frminfo.h"
 #include "launcher/frmopt.h"
@@ -66,6 +68,8 @@ private slots:
     void themeHint_data();
     void themeHint();
     void aboutFromOptions();
+    void qtFallbackStylesCountAsUnstyled_data();
+    void qtFallbackStylesCountAsUnstyled();
 
     void aboutWindow_data();
     void aboutWindow();
@@ -359,6 +363,22 @@ void OptionsTest::aboutFromOptions()
     QVERIFY(about->isVisible());
     QVERIFY(options->isVisible());
     QVERIFY(!about->isModal());
+}
+
+void OptionsTest::qtFallbackStylesCountAsUnstyled_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addRow("fusion") << "Fusion";
+    QTest::addRow("windows") << "Windows";
+}
+
+void OptionsTest::qtFallbackStylesCountAsUnstyled()
+{
+    QFETCH(QString, style);
+    QVERIFY(QStyleFactory::keys().contains(style, Qt::CaseInsensitive));
+    QApplication::setStyle(style);
+    LinuxSystemInfo system;
+    QCOMPARE(system.visualStylesActive(), std::optional<bool>(false));
 }
 
 void OptionsTest::aboutWindow_data()
