@@ -27,11 +27,20 @@ int usageError(const QString& message)
     return Usage;
 }
 
+int runErase(const QStringList& args);  // cmd_erase.cpp
+int runEncrypt(const QStringList& args);  // cmd_files.cpp
+int runDecrypt(const QStringList& args);  // cmd_files.cpp
+int runList(const QStringList& args);     // cmd_files.cpp
+
 namespace {
 
 // Every subcommand adds its line here.
 const Command kCommands[] = {
     {"help", "help", nullptr},
+    {"erase", "erase [--strength normal|once|twice|vsitr] [--yes] FILE...", runErase},
+    {"encrypt", "encrypt -o CONTAINER [--passphrase-file PATH] [--overwrite] (FILE... | --dir FOLDER)", runEncrypt},
+    {"decrypt", "decrypt CONTAINER [-C OUTDIR] [--passphrase-file PATH] [--overwrite]", runDecrypt},
+    {"list", "list CONTAINER [--passphrase-file PATH]", runList},
 };
 
 void printUsage()
