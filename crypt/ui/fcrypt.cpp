@@ -81,6 +81,14 @@ QLabel* wrappedLabel(const QString& name, const QString& caption, QWidget* paren
     return l;
 }
 
+// Room around a button's caption, which the compact default style leaves tight.
+constexpr int kButtonPadding = 16;
+
+int buttonWidth(const QPushButton* button, int minimum)
+{
+    return std::max(minimum, button->sizeHint().width() + kButtonPadding);
+}
+
 int currentSecondOfDay()
 {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000;
@@ -145,6 +153,8 @@ FCrypt::FCrypt(const kuvo::Platform& platform, const QString& commandLine, QWidg
     for (QTabBar* tabs : {TabStr, TabFileCrypt})
         for (int i = 0; i < tabs->count(); ++i)
             tabs->setTabText(i, LoadText(qint16(tabs->tabText(i).toInt())));
+    for (QPushButton* b : {CmdReturn, CmdAdCryptdfile, CmdDelCryptFiles, CmdCancel})
+        b->setMinimumWidth(buttonWidth(b, 0));
     layoutPasswordPanel();
 
     applyCommandLine(commandLine);
@@ -258,7 +268,8 @@ QWidget* FCrypt::buildFilePanel()
     enc->setVerticalSpacing(4);
     enc->addWidget(wrappedLabel(QStringLiteral("Label4"), QStringLiteral("#144"), FramFileEnrypt), 0, 0, 1,
                    3);
-    enc->addWidget(named<QLabel>(QStringLiteral("Label5"), QStringLiteral("#145"), FramFileEnrypt), 1, 0);
+    enc->addWidget(named<QLabel>(QStringLiteral("Label5"), QStringLiteral("#145"), FramFileEnrypt), 1, 0,
+                   Qt::AlignBottom);
     LstCryptFiles = named<QListWidget>(QStringLiteral("LstCryptFiles"), FramFileEnrypt);
     LstCryptFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     LstCryptFiles->setMinimumHeight(90);
@@ -495,12 +506,13 @@ void FCrypt::layoutPasswordPanel()
     Label3->setGeometry(verdictLeft, 69 + down, verdictWidth, verdictHeight);
     const int verdictBottom = 69 + down + verdictHeight;
 
-    // The passphrase aids go below the box, or below the verdict when they are too wide to pass it.
+    // The passphrase aids go below the box and the light, or below the verdict when too wide to pass it.
+    y = std::max(y, PictAmpel->geometry().bottom() + 8);
     const int buttonHeight = cmdPassgen->sizeHint().height();
-    const int gen = qMax(cmdPassgen->sizeHint().width(), 110);
-    const int keyboard = Command3->sizeHint().width();
+    const int gen = buttonWidth(cmdPassgen, 110);
+    const int keyboard = buttonWidth(Command3, 0);
     if (left + gen + 6 + keyboard > verdictLeft - 8)
-        y = qMax(y, verdictBottom + 6);
+        y = std::max(y, verdictBottom + 6);
     cmdPassgen->setGeometry(left, y, gen, buttonHeight);
     Command3->setGeometry(left + gen + 6, y, keyboard, buttonHeight);
     const int bottom = std::max({y + buttonHeight, PictAmpel->geometry().bottom(), verdictBottom});
@@ -508,17 +520,17 @@ void FCrypt::layoutPasswordPanel()
     // Action buttons: one slot for Encrypt text / Encrypt files / Decrypt files, which never show together.
     const int actionTop = bottom + 14;
     const int actionHeight = Command1->sizeHint().height();
-    int slot = 120;
+    int slot = 0;
     for (QPushButton* b : {Command1, Command4, Command5})
-        slot = qMax(slot, b->sizeHint().width());
+        slot = qMax(slot, buttonWidth(b, 120));
     for (QPushButton* b : {Command1, Command4, Command5})
         b->setGeometry(left, actionTop, slot, actionHeight);
-    const int second = qMax(120, Command2->sizeHint().width());
+    const int second = buttonWidth(Command2, 120);
     Command2->setGeometry(left + slot + 8, actionTop, second, actionHeight);
     const QSize link = LblLink->sizeHint();
     LblLink->setGeometry(left + slot + 8 + second + 16, actionTop + (actionHeight - link.height()) / 2,
                          link.width(), link.height());
-    const int mail = qMax(120, CmdMail->sizeHint().width());
+    const int mail = buttonWidth(CmdMail, 120);
     CmdMail->setGeometry(width - left - mail, actionTop, mail, actionHeight);
 
     const QSize wanted(kPasswordPanelWidth, actionTop + actionHeight + 8);

@@ -49,8 +49,10 @@ void LinkLabel::applyLook()
     QFont f = font();
     f.setUnderline(true);
     setFont(f);
+    // Link colour only while usable: a disabled link greys out like the other controls.
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::Link));
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(group, QPalette::WindowText, pal.color(group, QPalette::Link));
     setPalette(pal);
 }
 

@@ -104,15 +104,17 @@ QPixmap key(bool solid, QSize size)
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size.width() / 32.0, size.height() / 32.0);
-    // A key lying across the cell: ring bow on the left, shaft with two bits to the right.
+    // A key lying diagonally in its cell, bow to the upper left, so neighbours never touch.
+    p.translate(16, 16);
+    p.rotate(45);
     QPainterPath shape;
     shape.setFillRule(Qt::OddEvenFill);
-    shape.addEllipse(QPointF(9, 16), 7, 7);
-    shape.addEllipse(QPointF(9, 16), 3, 3);
+    shape.addEllipse(QPointF(-7.5, 0), 5.5, 5.5);
+    shape.addEllipse(QPointF(-7.5, 0), 2.3, 2.3);
     QPainterPath blade;
-    blade.addRect(QRectF(15, 14, 15, 4));
-    blade.addRect(QRectF(22, 18, 3, 5));
-    blade.addRect(QRectF(27, 18, 3, 7));
+    blade.addRect(QRectF(-2.5, -1.7, 15.5, 3.4));
+    blade.addRect(QRectF(6.5, 1.7, 2.6, 3.6));
+    blade.addRect(QRectF(10.4, 1.7, 2.6, 5.0));
     shape = shape.united(blade);
     if (solid) {
         QLinearGradient gold(0, 8, 0, 25);

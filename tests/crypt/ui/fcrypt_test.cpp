@@ -140,6 +140,9 @@ private slots:
     void hidePassphrase();
     void randomPassphrase();
 
+    void layoutFitsInEveryLanguage_data();
+    void layoutFitsInEveryLanguage();
+
     void returnToMainMenu();
     void onlineLink();
     void fileAndFolderHelpers();
@@ -753,6 +756,74 @@ void FCryptTest::randomPassphrase()
         QCOMPARE(lights(*w), "--G");
     }
     QCOMPARE(seen.size(), 20);
+}
+
+// --- Layout --------------------------------------------------------------------------------
+
+void FCryptTest::layoutFitsInEveryLanguage_data()
+{
+    QTest::addColumn<qint16>("offset");
+    QTest::addColumn<QString>("state");
+    for (auto [lang, offset] : {std::pair{"en", kuvo::kOffsetEnglish}, std::pair{"de", kuvo::kOffsetGerman},
+                                std::pair{"es", kuvo::kOffsetSpanish}})
+        for (const char* state : {"text", "encrypt", "decrypt", "busy", "keys"})
+            QTest::addRow("%s %s", lang, state) << offset << QString(state);
+}
+
+// No visible named control overlaps a visible named sibling, leaves its parent, or cuts its caption.
+void FCryptTest::layoutFitsInEveryLanguage()
+{
+    QFETCH(qint16, offset);
+    QFETCH(QString, state);
+    kuvo::LangOffset = offset;
+    auto w = makeWindow(*fp, state == "encrypt" ? "/filee" : state == "decrypt" ? "/filed" : "");
+    w->TxtCode->setText(QString("Ab1{").repeated(8));
+    if (state == "keys")
+        w->TxtCode->setText("Abcdefghij1"); // the longest verdict of the middle band
+    if (state == "busy") {
+        w->PictArbeitampel->show();
+        w->SetBusy(true, false);
+    }
+    QCoreApplication::processEvents();
+    const QList<QWidget*> controls = w->findChildren<QWidget*>(QRegularExpression("^[A-Za-z]"));
+    auto allowedOverlap = [](const QString& a, const QString& b) {
+        const QString pair = a < b ? a + "|" + b : b + "|" + a;
+        // The busy panel covers the working area; a key and its empty place share a spot; lamps sit in their
+        // housing.
+        return pair.contains("FrameW") || (pair.startsWith("SchlusselPlatz_") && a.right(1) == b.right(1)) ||
+               (pair.startsWith("AmpelL_") && pair.contains("|Shape"));
+    };
+    for (QWidget* c : controls) {
+        if (!c->isVisible() || qobject_cast<QTimer*>(c) || c->objectName().startsWith("qt_"))
+            continue;
+        const QString name = c->objectName();
+        QWidget* parent = c->parentWidget();
+        if (parent != w.get())
+            QVERIFY2(parent->rect().contains(c->geometry()), qPrintable(name + " leaves its parent"));
+        if (auto* label = qobject_cast<QLabel*>(c); label && label->pixmap().isNull()) {
+            if (label->wordWrap())
+                QVERIFY2(label->height() >= label->heightForWidth(label->width()), qPrintable(name + " cut"));
+            else
+                QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(name + " cut"));
+        }
+        if (auto* push = qobject_cast<QPushButton*>(c))
+            QVERIFY2(push->width() >= push->fontMetrics().horizontalAdvance(push->text()) + 12,
+                     qPrintable(name + " cut"));
+        else if (auto* button = qobject_cast<QAbstractButton*>(c))
+            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(name + " cut"));
+        for (QWidget* other : controls) {
+            if (other == c || other->parentWidget() != parent || !other->isVisible() ||
+                other->objectName().startsWith("qt_") || allowedOverlap(name, other->objectName()))
+                continue;
+            QVERIFY2(!c->geometry().intersects(other->geometry()),
+                     qPrintable(name + " overlaps " + other->objectName()));
+        }
+    }
+    const QString shots = qEnvironmentVariable("KUVO_SHOT_DIR");
+    if (!shots.isEmpty())
+        w->grab().save(QDir(shots).filePath(QString(QTest::currentDataTag()).replace(' ', '-') + ".png"));
+    if (state == "busy")
+        w->SetBusy(false, false);
 }
 
 // --- Buttons -------------------------------------------------------------------------------
