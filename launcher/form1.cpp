@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -313,7 +314,10 @@ void Form1::focusChoice(QWidget* page)
 
 bool Form1::startModule(const QString& program, const QStringList& arguments)
 {
-    const kuvo::StartResult result = m_platform.processes->start(program, arguments);
+    // Always the suite's own module beside the launcher: a program of the same name
+    // elsewhere on the PATH must never be started in its place.
+    const QString path = QDir(kuvo::programsDir()).filePath(program);
+    const kuvo::StartResult result = m_platform.processes->start(path, arguments);
     if (result.ok())
         return true;
     const QString text = result.status == kuvo::StartResult::Status::NotFound

@@ -60,7 +60,8 @@ private:
     void showPage1();
     void showPage2();
     void focusChoice(QWidget* page);
-    // False (after telling the user) when the program could not be started.
+    // Starts a program of the launcher's folder ("crypt", "lock/Kuvo-Lock");
+    // false (after telling the user) when it could not be started.
     bool startModule(const QString& program, const QStringList& arguments = {});
     void placeBesideWizard(QWidget* window);
 

@@ -1,8 +1,10 @@
 // The launcher's wizard: pages, step numbers, started programs and failures.
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "common/catalogue.h"
@@ -41,6 +43,7 @@ private slots:
     void quillnoteReturnsToEmptyPageOne();
     void failedStartKeepsLauncherOpen_data();
     void failedStartKeepsLauncherOpen();
+    void missingModuleIsNotTakenFromPath();
     void enterIsNextEscIsExit();
     void optionsOpenWithoutBlocking();
 };
@@ -216,7 +219,7 @@ void WizardTest::startedCommandLines()
         QTest::mouseClick(cmdNext, Qt::LeftButton);
     }
     QCOMPARE(fp.processes.started.size(), 1);
-    QCOMPARE(fp.processes.started[0].program, program);
+    QCOMPARE(fp.processes.started[0].program, QDir(programsDir()).filePath(program));
     QCOMPARE(fp.processes.started[0].arguments, arguments);
     QCOMPARE(form.isVisible(), !closes);
     QVERIFY(fp.dialogs.messages.isEmpty());
@@ -336,7 +339,8 @@ void WizardTest::failedStartKeepsLauncherOpen()
     QFETCH(QString, message);
     QFETCH(QString, pageBack);
     FakePlatform fp;
-    fp.processes.results[program] = {StartResult::Status(status), "Permission denied"};
+    fp.processes.results[QDir(programsDir()).filePath(program)] = {StartResult::Status(status),
+                                                                   "Permission denied"};
     Form1 form(fp.platform());
     form.show();
     FIND(cmdNext, QPushButton, form, "CmdNext");
@@ -364,6 +368,34 @@ void WizardTest::failedStartKeepsLauncherOpen()
     QVERIFY(form.findChild<QWidget*>(pageBack)->isVisible());
     QCOMPARE(form.stepNumber(), quint8(pageBack == "FrameStep1" ? 1 : 2));
     QCOMPARE(fp.processes.started.size(), 1);
+}
+
+void WizardTest::missingModuleIsNotTakenFromPath()
+{
+    // A "quillnote" on the PATH that is not the suite's own must stay untouched.
+    QTemporaryDir bin;
+    const QString marker = bin.filePath("started");
+    QFile script(bin.filePath("quillnote"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QString("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+    QVERIFY(!QFileInfo::exists(QDir(programsDir()).filePath("quillnote")));
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ":" + oldPath);
+
+    FakePlatform fp;
+    Platform platform = fp.platform();
+    platform.processes = realPlatform().processes;
+    Form1 form(platform);
+    form.show();
+    choose(form.findChild<QRadioButton*>("Opts_1"));
+    QTest::mouseClick(form.findChild<QPushButton*>("CmdNext"), Qt::LeftButton);
+    qputenv("PATH", oldPath);
+    QCOMPARE(fp.dialogs.texts(), QStringList{"Module not found!"});
+    QVERIFY(form.isVisible());
+    QTest::qWait(200);
+    QVERIFY(!QFileInfo::exists(marker));
 }
 
 void WizardTest::enterIsNextEscIsExit()
