@@ -28,6 +28,9 @@ int usageError(const QString& message)
 }
 
 int runErase(const QStringList& args);  // cmd_erase.cpp
+int runEncrypt(const QStringList& args);  // cmd_files.cpp
+int runDecrypt(const QStringList& args);  // cmd_files.cpp
+int runList(const QStringList& args);     // cmd_files.cpp
 
 namespace {
 
@@ -35,6 +38,9 @@ namespace {
 const Command kCommands[] = {
     {"help", "help", nullptr},
     {"erase", "erase [--strength normal|once|twice|vsitr] [--yes] FILE...", runErase},
+    {"encrypt", "encrypt -o CONTAINER [--passphrase-file PATH] [--overwrite] (FILE... | --dir FOLDER)", runEncrypt},
+    {"decrypt", "decrypt CONTAINER [-C OUTDIR] [--passphrase-file PATH] [--overwrite]", runDecrypt},
+    {"list", "list CONTAINER [--passphrase-file PATH]", runList},
 };
 
 void printUsage()

@@ -1,5 +1,6 @@
 #include "decrypt_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -52,10 +53,15 @@ struct Fd {
 // Opens the stored name's folder levels below the output folder, creating the
 // missing ones. Levels are never followed through symbolic links, so a stored
 // name cannot lead outside the output folder.
-bool openTargetFolder(const QString& outputFolder, const QStringList& levels, Fd& dir, QString& failedPath,
-                      int& error)
+bool openTargetFolder(const QString& outputFolder, bool create, const QStringList& levels, Fd& dir,
+                      QString& failedPath, int& error)
 {
     QString path = outputFolder;
+    if (create && !QDir().mkpath(path)) {
+        error = errno ? errno : EACCES;
+        failedPath = path;
+        return false;
+    }
     dir = Fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.fd < 0) {
         error = errno;
@@ -151,7 +157,7 @@ public:
         return Outcome::Ready;
     }
 
-    Outcome restore(std::size_t j, const QString& outputFolder, DecryptResult& result)
+    Outcome restore(std::size_t j, const QString& outputFolder, bool createFolder, DecryptResult& result)
     {
         using ES = container::EntryReader::Status;
         auto entry = reader(j);
@@ -162,7 +168,7 @@ public:
         Fd dir;
         QString failedPath;
         int error = 0;
-        if (!openTargetFolder(outputFolder, levels, dir, failedPath, error)) {
+        if (!openTargetFolder(outputFolder, createFolder, levels, dir, failedPath, error)) {
             m_ui.showError(ErrorText(PathErrorText(failedPath, error)));
             return Outcome::Failed;
         }
@@ -199,6 +205,7 @@ public:
             }
         }
 
+        m_ui.entryStarted(int(j), shownPath);
         container::OutputFile out;
         if (!out.create(dir.fd, finalName, &error)) {
             m_ui.showError(ErrorText(PathErrorText(shownPath, error)));
@@ -289,11 +296,10 @@ DecryptResult DecryptContainer(const DecryptRequest& request, const CipherKey& k
     ui.overallProgress(0, int(m + 1));
     bool cancelled = false;
     for (qint64 j = 0; j <= m; ++j) {
-        ui.entryStarted(int(j), request.container);
         ui.entryProgress(0, 1000);
         // An entry of size 0 was never stored: it takes no bytes of the records.
         if (run.entrySize(std::size_t(j)) > 0) {
-            switch (run.restore(std::size_t(j), outputFolder, result)) {
+            switch (run.restore(std::size_t(j), outputFolder, request.createOutputFolder, result)) {
             case Outcome::Failed:
                 return result;
             case Outcome::Cancelled:

@@ -21,6 +21,8 @@ QString ValidatedOutputFolder(const QString& text, const QString& container);
 struct DecryptRequest {
     QString container;
     QString outputFolder; // stored folder levels are recreated below it
+    // Create a missing output folder, once the first entry has passed its check.
+    bool createOutputFolder = false;
 };
 
 struct DecryptResult {

@@ -1,0 +1,142 @@
+#include "passphrase.h"
+
+#include <QFile>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+#include "cli.h"
+#include "common/catalogue.h"
+#include "common/qtcodec.h"
+#include "common/secure.h"
+
+namespace kuvo::cli {
+
+namespace {
+
+termios g_savedTerminal;
+volatile sig_atomic_t g_echoOff = 0;
+
+// A Ctrl-C at the prompt must not leave the terminal without echo.
+extern "C" void restoreTerminalAndStop(int sig)
+{
+    if (g_echoOff)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+std::string readTerminalLine(bool echo)
+{
+    struct sigaction previous {};
+    if (!echo && ::tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0) {
+        termios quiet = g_savedTerminal;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        struct sigaction sa {};
+        sa.sa_handler = restoreTerminalAndStop;
+        ::sigaction(SIGINT, &sa, &previous);
+        g_echoOff = 1;
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string line;
+    for (;;) {
+        char c;
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n <= 0 || c == '\n')
+            break;
+        line += c;
+    }
+    if (g_echoOff) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+        g_echoOff = 0;
+        ::sigaction(SIGINT, &previous, nullptr);
+        std::fputc('\n', stderr);
+    }
+    return line;
+}
+
+QString decodeText(const QByteArray& bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+    // Invalid UTF-8 comes out with replacement characters; such files hold Windows-1252.
+    if (text.toUtf8() != bytes)
+        text = fromWin1252(bytes);
+    return text;
+}
+
+} // namespace
+
+bool interactive()
+{
+    return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO);
+}
+
+QString askLine(const QString& prompt)
+{
+    err() << prompt;
+    err().flush();
+    return QString::fromStdString(readTerminalLine(true));
+}
+
+std::optional<QString> readPassphrase(const QString& file, bool confirm, int* exitCode)
+{
+    if (!file.isEmpty()) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly)) {
+            err() << "kuvo: " << LoadText(103) << ' ' << file << ": " << f.errorString() << '\n';
+            err().flush();
+            *exitCode = Failure;
+            return std::nullopt;
+        }
+        QByteArray bytes = f.readAll();
+        if (bytes.endsWith('\n'))
+            bytes.chop(bytes.endsWith("\r\n") ? 2 : 1);
+        QString text = decodeText(bytes);
+        secureZero(bytes.data(), std::size_t(bytes.size()));
+        return text;
+    }
+    if (!::isatty(STDIN_FILENO)) {
+        *exitCode = usageError(QStringLiteral("no passphrase: give --passphrase-file PATH or run on a terminal"));
+        return std::nullopt;
+    }
+    err() << "Passphrase: ";
+    err().flush();
+    std::string first = readTerminalLine(false);
+    if (confirm) {
+        err() << "Passphrase again: ";
+        err().flush();
+        std::string second = readTerminalLine(false);
+        const bool same = first == second;
+        secureZero(second);
+        if (!same) {
+            secureZero(first);
+            err() << "kuvo: the two passphrases differ\n";
+            err().flush();
+            *exitCode = Failure;
+            return std::nullopt;
+        }
+    }
+    QString text = decodeText(QByteArray::fromStdString(first));
+    secureZero(first);
+    return text;
+}
+
+std::optional<CipherKey> keyForPassphrase(const QString& passphrase)
+{
+    int id = 0;
+    std::optional<CipherKey> key;
+    if (passphrase.isEmpty())
+        id = 114;
+    else if (!(key = PassphraseToKey(std::u16string_view(reinterpret_cast<const char16_t*>(passphrase.utf16()),
+                                                        std::size_t(passphrase.size())))))
+        id = 202;
+    if (id) {
+        err() << "kuvo: " << LoadText(qint16(id)) << '\n';
+        err().flush();
+    }
+    return key;
+}
+
+} // namespace kuvo::cli
