@@ -64,7 +64,9 @@ TrayIcon::TrayIcon(QObject* parent)
 {
     m_icon->setObjectName(QStringLiteral("TrayIcon1"));
     update();
-    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+    // Queued: a handler may remove the icon, which must not happen inside the
+    // icon's own mouse or D-Bus callback.
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated, Qt::QueuedConnection);
 }
 
 TrayIcon::~TrayIcon()

@@ -32,6 +32,8 @@ public:
 void press(TrayIcon* tray, QSystemTrayIcon::ActivationReason reason)
 {
     emit tray->systemIcon()->activated(reason);
+    // The control takes activations through the event loop.
+    QCoreApplication::processEvents();
 }
 
 } // namespace
