@@ -1,1 +1,1 @@
-target_sources(kuvo_crypt_ui PRIVATE frmtast.cpp)
+target_sources(kuvo_crypt_ui PRIVATE frmtast.cpp cmdmail.cpp)
