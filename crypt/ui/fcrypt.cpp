@@ -30,6 +30,7 @@
 #include "crypt/core/cmdline.h"
 #include "crypt/core/passphrase_rating.h"
 #include "crypt/core/text_crypt.h"
+#include "cmdmail.h"
 #include "frmtast.h"
 #include "gauge.h"
 #include "pictures.h"
@@ -470,6 +471,10 @@ QWidget* FCrypt::buildPasswordPanel()
     LblLink->setObjectName(QStringLiteral("LblLink"));
     connect(Command1, &QPushButton::clicked, this, &FCrypt::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &FCrypt::Command2_Click);
+    connect(CmdMail, &QPushButton::clicked, this, [this] {
+        kuvo::sendByMail(this, TabStr->currentIndex() + 1, txtResults->toPlainText(), LastContainer,
+                         kuvo::LangOffset, m_platform);
+    });
     connect(LblLink, &kuvo::LinkLabel::clicked, this, &FCrypt::LblLink_Click);
     return FramePwd;
 }
