@@ -28,6 +28,8 @@ int usageError(const QString& message)
 }
 
 int runErase(const QStringList& args);  // cmd_erase.cpp
+int runEncryptText(const QStringList& args);  // cmd_text.cpp
+int runDecryptText(const QStringList& args);  // cmd_text.cpp
 int runEncrypt(const QStringList& args);  // cmd_files.cpp
 int runDecrypt(const QStringList& args);  // cmd_files.cpp
 int runList(const QStringList& args);     // cmd_files.cpp
@@ -38,6 +40,8 @@ namespace {
 const Command kCommands[] = {
     {"help", "help", nullptr},
     {"erase", "erase [--strength normal|once|twice|vsitr] [--yes] FILE...", runErase},
+    {"encrypt-text", "encrypt-text [--passphrase-file PATH] < TEXT > BLOCK", runEncryptText},
+    {"decrypt-text", "decrypt-text [--passphrase-file PATH] < BLOCK > TEXT", runDecryptText},
     {"encrypt", "encrypt -o CONTAINER [--passphrase-file PATH] [--overwrite] (FILE... | --dir FOLDER)", runEncrypt},
     {"decrypt", "decrypt CONTAINER [-C OUTDIR] [--passphrase-file PATH] [--overwrite]", runDecrypt},
     {"list", "list CONTAINER [--passphrase-file PATH]", runList},
