@@ -106,7 +106,6 @@ Form1::Form1(const kuvo::Platform& platform, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_platform(platform)
 {
-    m_step = 1;
     m_languageStart = kuvo::launcher::settleLanguage(*m_platform.system);
 
     setObjectName(QStringLiteral("Form1"));
