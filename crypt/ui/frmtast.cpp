@@ -249,8 +249,15 @@ void FrmTast::placeOver(const QWidget* mainWindow)
 {
     const QRect outer = mainWindow->frameGeometry();
     const QSize inner = mainWindow->size();
-    move(outer.x() + (outer.width() - inner.width()) + px(315),
-         outer.y() + (outer.height() - inner.height()) + px(5390));
+    const int left = outer.x() + (outer.width() - inner.width()) + px(315);
+    // The design's offset (5390 twips below the window's top) is where its passphrase
+    // box ends; the box's own bottom keeps that promise whatever the window's layout.
+    if (m_txtCode && mainWindow->isAncestorOf(m_txtCode)) {
+        const int boxBottom = m_txtCode->mapToGlobal(QPoint(0, m_txtCode->height())).y();
+        move(left, boxBottom + 2);
+        return;
+    }
+    move(left, outer.y() + (outer.height() - inner.height()) + px(5390));
 }
 
 FrmTast* openScreenKeyboard(QPointer<FrmTast>& slot, QLineEdit* txtCode, QWidget* mainWindow,

@@ -26,7 +26,7 @@ public:
     bool smallLetters() const { return m_smallLetters; }
     int scale() const { return m_scale; }
 
-    // Puts the keyboard over the owner window, just below its passphrase box.
+    // Puts the keyboard over the main window, just below the passphrase box.
     void placeOver(const QWidget* mainWindow);
 
 private:

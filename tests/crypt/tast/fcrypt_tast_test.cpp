@@ -68,6 +68,11 @@ void FCryptTastTest::screenKeyboardTypesIntoThePassphraseBox()
     QVERIFY(kb->isVisible());
     QCOMPARE(kb->keySet(), FrmTast::KeySet::German);
     QCOMPARE(kb->windowTitle(), u"Screen Keyboard"_s);
+    // Placed over the window, below the passphrase box and not on it.
+    const QRect box(w->TxtCode->mapToGlobal(QPoint(0, 0)), w->TxtCode->size());
+    QVERIFY(kb->frameGeometry().top() > box.bottom());
+    QVERIFY(kb->frameGeometry().top() < box.bottom() + 10);
+    QVERIFY(w->frameGeometry().contains(kb->frameGeometry().topLeft()));
 
     // A second click keeps the one keyboard.
     QTest::mouseClick(w->Command3, Qt::LeftButton);

@@ -526,15 +526,17 @@ void FrmTastTest::opening()
 {
     QWidget main;
     main.setGeometry(100, 80, 600, 500);
-    auto* box = new QLineEdit(&main);
+    auto* panel = new QWidget(&main);
+    panel->setGeometry(10, 250, 400, 100);
+    auto* box = new QLineEdit(panel);
+    box->setGeometry(20, 40, 200, 24);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    // Left: the window's left plus both side borders plus 21; top: its top plus title
-    // and borders plus 359 (315 and 5390 twips).
+    // Left: the window's left plus both side borders plus 21 (315 twips); top: just
+    // below the passphrase box, wherever the window's layout put it.
     const auto expectedPos = [&main] {
         const QRect outer = main.frameGeometry();
-        return QPoint(outer.x() + outer.width() - main.width() + 21,
-                      outer.y() + outer.height() - main.height() + 359);
+        return QPoint(outer.x() + outer.width() - main.width() + 21, main.geometry().y() + 250 + 40 + 24 + 2);
     };
 
     kuvo::test::FakeSystemInfo system;
@@ -546,7 +548,6 @@ void FrmTastTest::opening()
     QVERIFY(kb->isVisible());
     QCOMPARE(kb->parentWidget(), &main);
     QCOMPARE(kb->pos(), expectedPos());
-    QVERIFY(kb->pos().y() > main.y() + 359);
     QCOMPARE(kb->keySet(), KeySet::German);
 
     press(kb, 67);
@@ -574,6 +575,15 @@ void FrmTastTest::opening()
     QVERIFY(kb->smallLetters());
     QCOMPARE(key(kb, 67)->text(), u"shift"_s);
     QCOMPARE(kb->size(), QSize(490, 151));
+    kb->close();
+    QTRY_VERIFY(slot.isNull());
+
+    // A box outside the window leaves the design's offset: 5390 twips below the window's top.
+    QLineEdit elsewhere;
+    kb = openScreenKeyboard(slot, &elsewhere, &main, system);
+    const QRect outer = main.frameGeometry();
+    QCOMPARE(kb->pos(), QPoint(outer.x() + outer.width() - main.width() + 21,
+                               outer.y() + outer.height() - main.height() + 359));
 }
 
 QTEST_MAIN(FrmTastTest)
