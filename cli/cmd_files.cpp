@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <unistd.h>
 
 #include "cli.h"
@@ -66,7 +68,10 @@ private:
 
 class CliUi : public FileOpsUi {
 public:
-    CliUi(bool overwrite) : m_overwrite(overwrite), m_progressLine(::isatty(STDERR_FILENO)) { m_clock.start(); }
+    CliUi(bool overwrite) : m_overwrite(overwrite), m_progressLine(::isatty(STDERR_FILENO))
+    {
+        m_clock.start();
+    }
     ~CliUi() override { clearLine(); }
 
     bool refused() const { return m_refused; }
@@ -213,8 +218,7 @@ QString confirmedContainer(QString path, bool overwrite)
             printMessage(LoadText(209, path));
             return {};
         }
-        const QString answer =
-            askLine(LoadText(178, path) + QLatin1String(" [y/n] ")).trimmed().toLower();
+        const QString answer = askLine(LoadText(178, path) + QLatin1String(" [y/n] ")).trimmed().toLower();
         if (answer.startsWith(QLatin1Char('y')) || answer.startsWith(QLatin1Char('j')) ||
             answer.startsWith(QLatin1Char('s')))
             break;
@@ -242,7 +246,9 @@ int runEncrypt(const QStringList& args)
     InputFileList list;
     if (!o.dir.isEmpty()) {
         if (!IsDirectory(o.dir)) {
-            printMessage(LoadText(114));
+            const int error = QFileInfo::exists(o.dir) ? ENOTDIR : ENOENT;
+            printMessage(LoadText(103) + QLatin1Char(' ') + o.dir + QLatin1String(": ") +
+                         QString::fromLocal8Bit(std::strerror(error)));
             return Failure;
         }
         AddDirectoryTree(list, o.dir);
@@ -329,8 +335,8 @@ int runDecrypt(const QStringList& args)
     {
         CancelOnInterrupt guard(cipher);
         // A missing -C folder is made, but only once the passphrase proved right.
-        result = DecryptContainer({container, ValidatedOutputFolder(outDir, container), !o.outDir.isEmpty()}, *key,
-                                  cipher, ui);
+        result = DecryptContainer({container, ValidatedOutputFolder(outDir, container), !o.outDir.isEmpty()},
+                                  *key, cipher, ui);
     }
     secureZero(*key);
     if (result.status == DecryptResult::Status::Cancelled) {

@@ -98,7 +98,8 @@ std::optional<QString> readPassphrase(const QString& file, bool confirm, int* ex
         return text;
     }
     if (!::isatty(STDIN_FILENO)) {
-        *exitCode = usageError(QStringLiteral("no passphrase: give --passphrase-file PATH or run on a terminal"));
+        *exitCode =
+            usageError(QStringLiteral("no passphrase: give --passphrase-file PATH or run on a terminal"));
         return std::nullopt;
     }
     err() << "Passphrase: ";
@@ -129,8 +130,8 @@ std::optional<CipherKey> keyForPassphrase(const QString& passphrase)
     std::optional<CipherKey> key;
     if (passphrase.isEmpty())
         id = 114;
-    else if (!(key = PassphraseToKey(std::u16string_view(reinterpret_cast<const char16_t*>(passphrase.utf16()),
-                                                        std::size_t(passphrase.size())))))
+    else if (!(key = PassphraseToKey(std::u16string_view(
+                   reinterpret_cast<const char16_t*>(passphrase.utf16()), std::size_t(passphrase.size())))))
         id = 202;
     if (id) {
         err() << "kuvo: " << LoadText(qint16(id)) << '\n';

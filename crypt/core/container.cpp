@@ -264,6 +264,14 @@ bool ContainerWriter::create(const QString& path, int* error)
         *error = errno;
         return false;
     }
+    // A folder of that name would only refuse the rename at the very end.
+    struct stat st;
+    if (::fstatat(m_dirFd, name.constData(), &st, 0) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(m_dirFd);
+        m_dirFd = -1;
+        *error = EISDIR;
+        return false;
+    }
     if (!m_file.create(m_dirFd, name, error)) {
         ::close(m_dirFd);
         m_dirFd = -1;
@@ -297,6 +305,7 @@ RecordOutcome ContainerWriter::appendRecord(const QString& inputPath, const QByt
         outcome.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return outcome;
     }
+    ::fcntl(input.fd, F_SETFL, ::fcntl(input.fd, F_GETFL) & ~O_NONBLOCK);
     const std::uint64_t contentLength = std::uint64_t(st.st_size);
     const std::size_t L = std::size_t(storedName.size());
     const std::uint64_t bound =

@@ -59,7 +59,8 @@ private slots:
     void usageErrors();
 
 private:
-    Run kuvo(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    Run kuvo(const QStringList& args,
+             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     QString path(const QString& name) const { return m_dir->filePath(name); }
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_pass;
@@ -125,7 +126,8 @@ void FilesCliTest::filesModeFlattensFolders()
     put(path("a.txt"), "a");
     put(path("folder/b.txt"), "b");
     put(path("folder/inner/c.txt"), "c");
-    Run r = kuvo({"encrypt", "-o", path("f.kuvo"), "--passphrase-file", m_pass, path("a.txt"), path("folder")});
+    Run r =
+        kuvo({"encrypt", "-o", path("f.kuvo"), "--passphrase-file", m_pass, path("a.txt"), path("folder")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     r = kuvo({"decrypt", path("f.kuvo"), "-C", path("out"), "--passphrase-file", m_pass});
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -138,7 +140,8 @@ void FilesCliTest::existingOutputIsNeverOverwrittenSilently()
     put(path("in/x.txt"), "new x");
     put(path("in/y.txt"), "new y");
     put(path("c.kuvo"), "an older container");
-    Run r = kuvo({"encrypt", "-o", path("c.kuvo"), "--passphrase-file", m_pass, path("in/x.txt"), path("in/y.txt")});
+    Run r = kuvo(
+        {"encrypt", "-o", path("c.kuvo"), "--passphrase-file", m_pass, path("in/x.txt"), path("in/y.txt")});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains("The output file " + path("c.kuvo") + " already exists and was not overwritten."),
              qPrintable(r.err));
@@ -159,7 +162,8 @@ void FilesCliTest::existingOutputIsNeverOverwrittenSilently()
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(treeOf(path("out")).value("x.txt"), QByteArray("new x"));
     // The container over its own input is refused before anything is touched.
-    r = kuvo({"encrypt", "-o", path("in/../in/x.txt"), "--overwrite", "--passphrase-file", m_pass, path("in/x.txt")});
+    r = kuvo({"encrypt", "-o", path("in/../in/x.txt"), "--overwrite", "--passphrase-file", m_pass,
+              path("in/x.txt")});
     QCOMPARE(r.code, 1);
     QCOMPARE(treeOf(path("in")).value("x.txt"), QByteArray("new x"));
 }
@@ -167,11 +171,14 @@ void FilesCliTest::existingOutputIsNeverOverwrittenSilently()
 void FilesCliTest::wrongPassphraseCreatesNothing()
 {
     put(path("tree/sub/x"), "x");
-    QVERIFY(kuvo({"encrypt", "-o", path("w.kuvo"), "--passphrase-file", m_pass, "--dir", path("tree")}).code == 0);
+    QVERIFY(
+        kuvo({"encrypt", "-o", path("w.kuvo"), "--passphrase-file", m_pass, "--dir", path("tree")}).code ==
+        0);
     put(path("wrong"), "Suse Grusse 2024\n");
     const Run r = kuvo({"decrypt", path("w.kuvo"), "-C", path("out"), "--passphrase-file", path("wrong")});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains("Not possible! Check input and password. No file was created."), qPrintable(r.err));
+    QVERIFY2(r.err.contains("Not possible! Check input and password. No file was created."),
+             qPrintable(r.err));
     QVERIFY(!QFileInfo::exists(path("out")));
     QCOMPARE(kuvo({"list", path("w.kuvo"), "--passphrase-file", path("wrong")}).code, 1);
 }

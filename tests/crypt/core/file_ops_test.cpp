@@ -498,6 +498,15 @@ TEST_F(FileOps, SpecialFilesAndUnwritableContainersAreErrors)
     EXPECT_EQ(encrypt({dir + "ok.txt"}, dir + "no/such/folder/c.kuvo").status, EncryptResult::Status::Failed);
     ASSERT_EQ(ui.errors.size(), 1);
     EXPECT_TRUE(ui.errors[0].startsWith("Error: " + dir + "no/such/folder/c.kuvo: "));
+
+    // A folder as the container is refused before any work is done.
+    ui.errors.clear();
+    ui.lightLog.clear();
+    QDir().mkpath(dir + "folder.kuvo");
+    EXPECT_EQ(encrypt({dir + "ok.txt"}, dir + "folder.kuvo").status, EncryptResult::Status::Failed);
+    EXPECT_EQ(ui.errors, QStringList{"Error: " + dir + "folder.kuvo: Is a directory"});
+    EXPECT_EQ(ui.lightLog, QStringList{"0:R"});
+    EXPECT_TRUE(everythingIn(dir + "folder.kuvo").isEmpty());
 }
 
 TEST_F(FileOps, ExistingFilesAreReplacedRenamedOrSkippedAsAnswered)

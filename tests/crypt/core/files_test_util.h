@@ -27,6 +27,12 @@
 #include "crypt/core/file_ops_ui.h"
 #include "crypt/core/trailer.h"
 
+// Readable failure output for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace kuvo::test {
 
 inline void useCryptCatalogueEnglish()
