@@ -411,7 +411,12 @@ RecordOutcome ContainerWriter::appendRecord(const QString& inputPath, const QByt
                     return finishFailed(r);
                 }
                 readTotal += std::uint64_t(n);
-                if (readTotal > contentLength || (std::size_t(n) < want && readTotal != contentLength)) {
+                // A read that ended exactly at the expected length has not seen the end yet.
+                std::uint8_t probe;
+                const bool grew = readTotal == contentLength && std::size_t(n) == want &&
+                                  readFully(input.fd, &probe, 1) != 0;
+                if (readTotal > contentLength || grew ||
+                    (std::size_t(n) < want && readTotal != contentLength)) {
                     deflateEnd(&zs);
                     secureZero(readBuf);
                     RecordOutcome r;

@@ -458,6 +458,32 @@ TEST_F(FileOps, ClaimedContentLengthIsNeverTrusted)
     EXPECT_TRUE(everythingIn(dir + "out2").isEmpty());
 }
 
+TEST_F(FileOps, FileChangingWhileReadIsNotStoredAndTheContainerStaysSound)
+{
+    const QString a = file("in/a.txt", "first"), grows = file("in/grows.bin", noise(8 << 20, 18)),
+                  c = file("in/c.txt", "third");
+    bool appended = false;
+    ui.onYield = [&] {
+        if (ui.started.size() == 2 && !appended) {
+            QFile f(grows);
+            ASSERT_TRUE(f.open(QIODevice::Append));
+            f.write("x");
+            appended = true;
+        }
+    };
+    const EncryptResult r = encrypt({a, grows, c}, dir + "g.kuvo");
+    ASSERT_TRUE(appended);
+    ASSERT_EQ(r.status, EncryptResult::Status::Done);
+    EXPECT_EQ(ui.errors, QStringList{LoadText(208, grows)});
+    EXPECT_EQ(r.entrySizes[1], 0u);
+    // What was written of the failed record was cut off again: the next
+    // record starts where it would have started.
+    ui.errors.clear();
+    ui.onYield = nullptr;
+    ASSERT_EQ(decrypt(dir + "g.kuvo", dir + "out/").status, DecryptResult::Status::Done);
+    EXPECT_EQ(treeOf(dir + "out"), (std::map<QString, QByteArray>{{"a.txt", "first"}, {"c.txt", "third"}}));
+}
+
 TEST_F(FileOps, NamesWindows1252CannotHoldGoAsUtf8)
 {
     const QString utf8Name = QString::fromUtf8("日本語 ✓.txt"), ansiName = QString::fromUtf8("Café.txt");

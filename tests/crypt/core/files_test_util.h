@@ -102,6 +102,8 @@ public:
         saveAsAnswers.pop_front();
         return s;
     }
+    QStringList started;
+    void entryStarted(int, const QString& path) override { started << path; }
     void yield() override
     {
         ++yields;

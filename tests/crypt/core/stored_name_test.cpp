@@ -2,6 +2,7 @@
 
 #include "common/qtcodec.h"
 #include "crypt/core/stored_name.h"
+#include "files_test_util.h"
 
 using namespace kuvo;
 
