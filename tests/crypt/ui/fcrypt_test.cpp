@@ -16,6 +16,7 @@
 #include "common/lang.h"
 #include "crypt/core/base64.h"
 #include "crypt/ui/fcrypt.h"
+#include "crypt/ui/frmtast.h"
 #include "crypt/ui/gauge.h"
 #include "crypt/ui/pictures.h"
 #include "tests/support/fake_platform.h"
@@ -133,12 +134,14 @@ private slots:
     void unrepresentableTextOrPassphraseRefused();
     void cancelKeepsTheBox();
     void closingDuringRunCancelsThenCloses();
+    void largeTextKeepsWindowResponsive();
 
     void gaugeBands_data();
     void gaugeBands();
     void soundOnlyOnStepToFiveKeys();
     void hidePassphrase();
     void randomPassphrase();
+    void screenKeyboardTypesIntoTheBox();
 
     void layoutFitsInEveryLanguage_data();
     void layoutFitsInEveryLanguage();
@@ -654,6 +657,40 @@ void FCryptTest::closingDuringRunCancelsThenCloses()
     QTRY_VERIFY(!w->isVisible());
 }
 
+void FCryptTest::largeTextKeepsWindowResponsive()
+{
+    auto w = makeWindow(*fp);
+    const QString plain = QString("0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcde\n")
+                              .repeated(1 << 14); // 1 MiB in lines
+    int ticks = 0;
+    int longestGapMs = 0;
+    QElapsedTimer sinceTick;
+    QTimer probe;
+    probe.setInterval(5);
+    connect(&probe, &QTimer::timeout, [&] {
+        if (sinceTick.isValid())
+            longestGapMs = std::max(longestGapMs, int(sinceTick.elapsed()));
+        sinceTick.start();
+        ++ticks;
+    });
+    probe.start();
+    QElapsedTimer run;
+    run.start();
+    const QString block = encryptInWindow(*w, *fp, plain, "pw");
+    const qint64 encryptMs = run.elapsed();
+    w->TxtCode->setText("pw");
+    run.restart();
+    click(w->Command2);
+    const qint64 decryptMs = run.elapsed();
+    probe.stop();
+    qInfo("1 MiB text: encrypt %lld ms, decrypt %lld ms, %d timer ticks, longest gap %d ms", encryptMs,
+          decryptMs, ticks, longestGapMs);
+    QCOMPARE(w->txtResults->toPlainText(), plain);
+    QVERIFY(block.size() > plain.size());
+    QVERIFY2(ticks >= 4, "events were processed during the run");
+    QVERIFY2(longestGapMs < 1000, "no long stall of the event loop");
+}
+
 // --- Passphrase panel ----------------------------------------------------------------------
 
 void FCryptTest::gaugeBands_data()
@@ -756,6 +793,24 @@ void FCryptTest::randomPassphrase()
         QCOMPARE(lights(*w), "--G");
     }
     QCOMPARE(seen.size(), 20);
+}
+
+void FCryptTest::screenKeyboardTypesIntoTheBox()
+{
+    auto w = makeWindow(*fp);
+    click(w->Command3);
+    FrmTast* keyboard = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* k = qobject_cast<FrmTast*>(top); k && k->isVisible())
+            keyboard = k;
+    QVERIFY(keyboard);
+    click(w->Command3); // a second click opens no second keyboard
+    int open = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        open += qobject_cast<FrmTast*>(top) && top->isVisible();
+    QCOMPARE(open, 1);
+    w->close();
+    QTRY_VERIFY(!keyboard->isVisible());
 }
 
 // --- Layout --------------------------------------------------------------------------------
