@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <cstdio>
 #include <string>
 #include <termios.h>
@@ -16,6 +18,7 @@ namespace kuvo::cli {
 
 namespace {
 
+int g_terminalFd = -1;
 termios g_savedTerminal;
 volatile sig_atomic_t g_echoOff = 0;
 
@@ -23,37 +26,46 @@ volatile sig_atomic_t g_echoOff = 0;
 extern "C" void restoreTerminalAndStop(int sig)
 {
     if (g_echoOff)
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+        ::tcsetattr(g_terminalFd, TCSANOW, &g_savedTerminal);
     std::signal(sig, SIG_DFL);
     std::raise(sig);
 }
 
-std::string readTerminalLine(bool echo)
+// One line from fd; without echo when asked (the fd must then be a terminal).
+std::string readTerminalLine(int fd, bool echo)
 {
     struct sigaction previous {};
-    if (!echo && ::tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0) {
+    g_terminalFd = fd;
+    if (!echo && ::tcgetattr(fd, &g_savedTerminal) == 0) {
         termios quiet = g_savedTerminal;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         struct sigaction sa {};
         sa.sa_handler = restoreTerminalAndStop;
         ::sigaction(SIGINT, &sa, &previous);
         g_echoOff = 1;
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+        ::tcsetattr(fd, TCSANOW, &quiet);
     }
     std::string line;
-    for (;;) {
-        char c;
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
-        if (n <= 0 || c == '\n')
-            break;
+    for (char c; ::read(fd, &c, 1) == 1 && c != '\n';)
         line += c;
-    }
     if (g_echoOff) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+        ::tcsetattr(fd, TCSANOW, &g_savedTerminal);
         g_echoOff = 0;
         ::sigaction(SIGINT, &previous, nullptr);
-        std::fputc('\n', stderr);
+        [[maybe_unused]] auto w = ::write(fd, "\n", 1);
     }
+    return line;
+}
+
+// The controlling terminal: standard input may carry data (encrypt-text).
+std::optional<std::string> askOnTerminal(const char* prompt)
+{
+    const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    [[maybe_unused]] auto w = ::write(fd, prompt, std::strlen(prompt));
+    std::string line = readTerminalLine(fd, false);
+    ::close(fd);
     return line;
 }
 
@@ -77,7 +89,7 @@ QString askLine(const QString& prompt)
 {
     err() << prompt;
     err().flush();
-    return QString::fromStdString(readTerminalLine(true));
+    return QString::fromStdString(readTerminalLine(STDIN_FILENO, true));
 }
 
 std::optional<QString> readPassphrase(const QString& file, bool confirm, int* exitCode)
@@ -97,30 +109,27 @@ std::optional<QString> readPassphrase(const QString& file, bool confirm, int* ex
         secureZero(bytes.data(), std::size_t(bytes.size()));
         return text;
     }
-    if (!::isatty(STDIN_FILENO)) {
+    std::optional<std::string> first = askOnTerminal("Passphrase: ");
+    if (!first) {
         *exitCode =
             usageError(QStringLiteral("no passphrase: give --passphrase-file PATH or run on a terminal"));
         return std::nullopt;
     }
-    err() << "Passphrase: ";
-    err().flush();
-    std::string first = readTerminalLine(false);
     if (confirm) {
-        err() << "Passphrase again: ";
-        err().flush();
-        std::string second = readTerminalLine(false);
-        const bool same = first == second;
-        secureZero(second);
+        std::optional<std::string> second = askOnTerminal("Passphrase again: ");
+        const bool same = second && *first == *second;
+        if (second)
+            secureZero(*second);
         if (!same) {
-            secureZero(first);
+            secureZero(*first);
             err() << "kuvo: the two passphrases differ\n";
             err().flush();
             *exitCode = Failure;
             return std::nullopt;
         }
     }
-    QString text = decodeText(QByteArray::fromStdString(first));
-    secureZero(first);
+    QString text = decodeText(QByteArray::fromStdString(*first));
+    secureZero(*first);
     return text;
 }
 

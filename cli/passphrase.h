@@ -11,7 +11,8 @@ namespace kuvo::cli {
 
 // The file's content without one trailing newline (LF or CR LF), read as
 // UTF-8 (Windows-1252 when it is not valid UTF-8). Without a file the
-// passphrase is asked on the terminal; confirm asks twice. nullopt after a
+// passphrase is asked on the controlling terminal (/dev/tty, so standard input
+// stays free for data); confirm asks twice. nullopt after a
 // message on stderr, with the exit code to return.
 std::optional<QString> readPassphrase(const QString& file, bool confirm, int* exitCode);
 
