@@ -277,13 +277,9 @@ int runEncrypt(const QStringList& args)
 
     if (o.passphraseFile.isEmpty() && ::isatty(STDIN_FILENO))
         err() << LoadText(190) << '\n';
-    std::optional<QString> passphrase = readPassphrase(o.passphraseFile, true, &code);
-    if (!passphrase)
-        return code;
-    std::optional<CipherKey> key = keyForPassphrase(*passphrase);
-    secureZero(passphrase->data(), std::size_t(passphrase->size()) * sizeof(QChar));
+    std::optional<CipherKey> key = obtainKey(o.passphraseFile, true, &code);
     if (!key)
-        return Failure;
+        return code;
 
     CRijndael cipher;
     CliUi ui(o.overwrite);
@@ -321,13 +317,9 @@ int runDecrypt(const QStringList& args)
     if (outDir.isEmpty())
         outDir = QStringLiteral("./");
 
-    std::optional<QString> passphrase = readPassphrase(o.passphraseFile, false, &code);
-    if (!passphrase)
-        return code;
-    std::optional<CipherKey> key = keyForPassphrase(*passphrase);
-    secureZero(passphrase->data(), std::size_t(passphrase->size()) * sizeof(QChar));
+    std::optional<CipherKey> key = obtainKey(o.passphraseFile, false, &code);
     if (!key)
-        return Failure;
+        return code;
 
     CRijndael cipher;
     CliUi ui(o.overwrite);
@@ -355,13 +347,9 @@ int runList(const QStringList& args)
     if (o.positional.size() != 1)
         return usageError(QStringLiteral("list: give one CONTAINER"));
     useCryptTexts();
-    std::optional<QString> passphrase = readPassphrase(o.passphraseFile, false, &code);
-    if (!passphrase)
-        return code;
-    std::optional<CipherKey> key = keyForPassphrase(*passphrase);
-    secureZero(passphrase->data(), std::size_t(passphrase->size()) * sizeof(QChar));
+    std::optional<CipherKey> key = obtainKey(o.passphraseFile, false, &code);
     if (!key)
-        return Failure;
+        return code;
     CRijndael cipher;
     CliUi ui(false);
     ListResult result;

@@ -80,6 +80,18 @@ QString decodeText(const QByteArray& bytes)
 
 } // namespace
 
+std::optional<CipherKey> obtainKey(const QString& file, bool confirm, int* exitCode)
+{
+    std::optional<QString> passphrase = readPassphrase(file, confirm, exitCode);
+    if (!passphrase)
+        return std::nullopt;
+    std::optional<CipherKey> key = keyForPassphrase(*passphrase);
+    secureZero(passphrase->data(), std::size_t(passphrase->size()) * sizeof(QChar));
+    if (!key)
+        *exitCode = Failure;
+    return key;
+}
+
 bool interactive()
 {
     return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO);

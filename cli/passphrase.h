@@ -20,6 +20,10 @@ std::optional<QString> readPassphrase(const QString& file, bool confirm, int* ex
 // characters Windows-1252 lacks with text 202. nullopt after the message.
 std::optional<CipherKey> keyForPassphrase(const QString& passphrase);
 
+// readPassphrase then keyForPassphrase, with the passphrase wiped afterwards;
+// nullopt after a message, with the exit code to return.
+std::optional<CipherKey> obtainKey(const QString& file, bool confirm, int* exitCode);
+
 // True when both stdin and stderr are terminals (questions can be asked).
 bool interactive();
 // Asks a question on the terminal and reads one line (with echo).
