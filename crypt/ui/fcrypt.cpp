@@ -3,13 +3,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,6 +32,8 @@
 #include "common/ucshape.h"
 #include "crypt/cipher/passphrase_key.h"
 #include "crypt/core/cmdline.h"
+#include "crypt/core/decrypt_files.h"
+#include "crypt/core/encrypt_files.h"
 #include "crypt/core/passphrase_rating.h"
 #include "crypt/core/text_crypt.h"
 #include "cmdmail.h"
@@ -42,6 +48,8 @@ namespace {
 
 // Long work processes events at most this often; a Cancel click waits no longer than that.
 constexpr qint64 kYieldSpacingMs = 10;
+// How long a closed Crypt goes on serving a hand-over that Change has not fetched yet.
+constexpr qint64 kHandoverGraceMs = 5000;
 // Width of the passphrase panel at 96 dpi: the gauge sits at fixed places in it.
 constexpr int kPasswordPanelWidth = 720;
 
@@ -272,8 +280,15 @@ QWidget* FCrypt::buildFilePanel()
     enc->addWidget(named<QLabel>(QStringLiteral("Label5"), QStringLiteral("#145"), FramFileEnrypt), 1, 0,
                    Qt::AlignBottom);
     LstCryptFiles = named<QListWidget>(QStringLiteral("LstCryptFiles"), FramFileEnrypt);
+    // Rows keep their whole path: long paths scroll sideways instead of being cut.
     LstCryptFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    LstCryptFiles->setTextElideMode(Qt::ElideNone);
+    LstCryptFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     LstCryptFiles->setMinimumHeight(90);
+    LstCryptFiles->setAcceptDrops(true);
+    LstCryptFiles->viewport()->setAcceptDrops(true);
+    LstCryptFiles->viewport()->installEventFilter(this);
+    LstCryptFiles->installEventFilter(this);
     enc->addWidget(LstCryptFiles, 2, 0, 1, 2);
     auto* side = new QVBoxLayout;
     OptFiles = named<QRadioButton>(QStringLiteral("OptFiles"), QStringLiteral("#192"), FramFileEnrypt);
@@ -301,6 +316,9 @@ QWidget* FCrypt::buildFilePanel()
     enc->setColumnStretch(0, 1);
     enc->setRowStretch(2, 1);
     stack->addWidget(FramFileEnrypt, 0, 0);
+    connect(CmdAdCryptdfile, &QPushButton::clicked, this, &FCrypt::CmdAdCryptdfile_Click);
+    connect(CmdDelCryptFiles, &QPushButton::clicked, this, &FCrypt::CmdDelCryptFiles_Click);
+    connect(CmdBrowseCryptOut, &QPushButton::clicked, this, &FCrypt::CmdBrowseCryptOut_Click);
 
     // Decrypt: the container and the folder to restore into.
     FramFileDecrypt = named<QFrame>(QStringLiteral("FramFileDecrypt"), Frame[1]);
@@ -329,6 +347,10 @@ QWidget* FCrypt::buildFilePanel()
     dec->setRowStretch(6, 1);
     dec->setColumnStretch(0, 1);
     stack->addWidget(FramFileDecrypt, 0, 0);
+    connect(TxtDecrFile, &QLineEdit::textChanged, this, &FCrypt::TxtDecrFile_Change);
+    TxtDecrOutPath->installEventFilter(this);
+    connect(Command7, &QPushButton::clicked, this, &FCrypt::Command7_Click);
+    connect(CmdBrowseOutPath, &QPushButton::clicked, this, &FCrypt::CmdBrowseOutPath_Click);
 
     for (QPushButton* dots : {CmdBrowseCryptOut, Command7, CmdBrowseOutPath})
         dots->setFixedWidth(36);
@@ -466,6 +488,8 @@ QWidget* FCrypt::buildPasswordPanel()
     Command2 = named<QPushButton>(QStringLiteral("Command2"), QStringLiteral("#162"), FramePwd);
     Command4 = named<QPushButton>(QStringLiteral("Command4"), QStringLiteral("#163"), FramePwd);
     Command5 = named<QPushButton>(QStringLiteral("Command5"), QStringLiteral("#164"), FramePwd);
+    connect(Command4, &QPushButton::clicked, this, &FCrypt::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &FCrypt::Command5_Click);
     CmdMail = named<QPushButton>(QStringLiteral("CmdMail"), QStringLiteral("#181"), FramePwd);
     LblLink = new kuvo::LinkLabel(QStringLiteral("#160"), FramePwd);
     LblLink->setObjectName(QStringLiteral("LblLink"));
@@ -653,7 +677,21 @@ void FCrypt::SetBusy(bool busy, bool noProgress)
     QCoreApplication::processEvents();
     m_sinceYield.invalidate(); // the first yield of the work that follows runs at once
     if (!busy && m_closeRequested)
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &FCrypt::finishPendingClose, Qt::QueuedConnection);
+}
+
+// A close or "Return to main menu" asked for during a run, carried out now that it has ended.
+void FCrypt::finishPendingClose()
+{
+    if (m_busy || !m_closeRequested)
+        return;
+    m_closeRequested = false;
+    if (m_returnRequested) {
+        m_returnRequested = false;
+        CmdReturn_Click();
+    } else {
+        close();
+    }
 }
 
 void FCrypt::yieldToUi()
@@ -717,6 +755,22 @@ void FCrypt::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Change fetches the list just after it starts: closed at once, Crypt waits for
+    // that (a few seconds at most), or Change would find nothing to erase.
+    if (m_handover.isServing() && m_handover.servedCount() == 0 && m_sinceHandover.isValid() &&
+        m_sinceHandover.elapsed() < kHandoverGraceMs) {
+        event->ignore();
+        if (!m_closeAfterHandover) {
+            m_closeAfterHandover = true;
+            setEnabled(false);
+            // The list is written once the event loop has run a little: close a moment later.
+            connect(&m_handover, &kuvo::HandoverServer::served, this,
+                    [this] { QTimer::singleShot(300, this, &QWidget::close); });
+            QTimer::singleShot(int(kHandoverGraceMs - m_sinceHandover.elapsed()) + 50, this,
+                               &QWidget::close);
+        }
+        return;
+    }
     if (m_tast)
         m_tast->close();
     QWidget::closeEvent(event);
@@ -743,6 +797,11 @@ void FCrypt::refuse(int textId)
 
 void FCrypt::CmdReturn_Click()
 {
+    if (m_busy) { // the run is cancelled first; the launcher starts once it has ended
+        m_returnRequested = true;
+        close();
+        return;
+    }
     m_platform.processes->start(QStringLiteral("varnhold"), {}); // a failure is ignored
     close();
 }
@@ -771,24 +830,388 @@ QString FCrypt::BrowseForFolder(const QString& title)
     return m_platform.dialogs->browseFolder(this, title);
 }
 
-void FCrypt::AddUniqueFile(const QString& path)
-{
-    if (path.isEmpty())
-        return;
-    for (int i = 0; i < LstCryptFiles->count(); ++i)
-        if (LstCryptFiles->item(i)->text() == path)
-            return;
-    LstCryptFiles->addItem(path);
-}
-
 QString FCrypt::listTag() const
 {
-    return LstCryptFiles->property("tag").toString();
+    return m_list.tag();
 }
 
 void FCrypt::setListTag(const QString& tag)
 {
-    LstCryptFiles->setProperty("tag", tag);
+    m_list.setTag(tag);
+}
+
+// --- Input list ----------------------------------------------------------------------
+
+bool FCrypt::AddUniqueFile(const QString& path)
+{
+    if (!m_list.AddUniqueFile(path))
+        return false;
+    LstCryptFiles->addItem(m_list.entries().last());
+    return true;
+}
+
+// The directory scan of Add and of a dropped folder, with only the waiting text and Cancel shown.
+void FCrypt::addDirectoryTree(const QString& folder)
+{
+    SetBusy(true, true);
+    CancelFlag = false;
+    kuvo::TreeScanHooks hooks;
+    hooks.yield = [this] { yieldToUi(); };
+    hooks.cancelled = [this] { return CancelFlag; };
+    hooks.added = [this](const QString& path) { LstCryptFiles->addItem(path); };
+    kuvo::AddDirectoryTree(m_list, folder, hooks);
+    SetBusy(false, true);
+}
+
+void FCrypt::suggestContainerName(const QString& folder)
+{
+    TxtEncrFileName->setText(kuvo::MakeContainerName(folder));
+}
+
+void FCrypt::CmdAdCryptdfile_Click()
+{
+    if (!OptFiles->isEnabled() && !OptDirs->isEnabled())
+        return; // directory mode takes nothing more
+    if (OptFiles->isChecked()) {
+        const QStringList chosen = m_platform.dialogs->openFiles(this, LoadText(121), LoadText(109));
+        if (chosen.isEmpty())
+            return;
+        for (const QString& path : chosen)
+            AddUniqueFile(path);
+        OptDirs->setEnabled(false);
+        m_list.setTag(kuvo::FilesModeTag());
+        if (!m_list.isEmpty())
+            suggestContainerName(kuvo::FolderOf(m_list.entries().first()));
+    } else if (OptDirs->isChecked()) {
+        QString folder = BrowseForFolder(QString());
+        if (folder.isEmpty())
+            return;
+        folder = kuvo::ReduceDoubledSeparators(folder);
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        addDirectoryTree(folder);
+        if (!m_list.isEmpty()) {
+            m_list.setTag(kuvo::DirectoryModeTag(folder));
+            OptFiles->setEnabled(false);
+            OptDirs->setEnabled(false);
+            suggestContainerName(folder);
+        }
+    }
+}
+
+void FCrypt::CmdDelCryptFiles_Click()
+{
+    const QList<QListWidgetItem*> selected = LstCryptFiles->selectedItems();
+    if (!selected.isEmpty()) {
+        const int row = LstCryptFiles->row(selected.first());
+        m_list.removeAt(row);
+        delete LstCryptFiles->takeItem(row);
+    } else {
+        m_list.clear();
+        LstCryptFiles->clear();
+    }
+    if (m_list.isEmpty()) {
+        m_list.setTag(QString());
+        OptFiles->setEnabled(true);
+        OptDirs->setEnabled(true);
+    } else {
+        LstCryptFiles->setCurrentRow(0);
+    }
+}
+
+namespace {
+
+// The local files and folders of a drop from the file manager, in the order delivered.
+QStringList droppedPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+} // namespace
+
+void FCrypt::LstCryptFiles_OLEDragDrop(QDropEvent* event)
+{
+    if (m_list.mode() == kuvo::ListMode::Directory) {
+        OptDirs->setChecked(true);
+        m_platform.dialogs->beep();
+        event->ignore();
+        return;
+    }
+    const QStringList items = droppedPaths(event->mimeData());
+    if (items.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Dropped folders are flattened: their files are stored under their bare names.
+    for (const QString& item : items) {
+        if (m_closeRequested)
+            break;
+        if (kuvo::IsDirectory(item))
+            addDirectoryTree(item);
+        else
+            AddUniqueFile(item);
+    }
+    if (!m_list.isEmpty()) {
+        suggestContainerName(kuvo::FolderOf(m_list.entries().first()));
+        m_list.setTag(kuvo::FilesModeTag());
+        OptFiles->setChecked(true);
+        OptDirs->setEnabled(false);
+    }
+}
+
+void FCrypt::CmdBrowseCryptOut_Click()
+{
+    const QString path = m_platform.dialogs->saveFile(this, QStringLiteral("Kuvo-Crypt"), LoadText(123));
+    if (!path.isEmpty())
+        TxtEncrFileName->setText(path);
+}
+
+bool FCrypt::eventFilter(QObject* watched, QEvent* event)
+{
+    if (LstCryptFiles && watched == LstCryptFiles->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (droppedPaths(drag->mimeData()).isEmpty())
+                drag->ignore();
+            else
+                drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop:
+            LstCryptFiles_OLEDragDrop(static_cast<QDropEvent*>(event));
+            return true;
+        default:
+            break;
+        }
+    } else if (watched == LstCryptFiles && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        CmdDelCryptFiles_Click();
+        return true;
+    } else if (watched == TxtDecrOutPath && event->type() == QEvent::FocusOut) {
+        TxtDecrOutPath_Validate();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- Container and output folder ---------------------------------------------------------
+
+// The container box as an absolute path: a bare name typed there lies in the current
+// folder, and its output folder must be that folder, never "/".
+QString FCrypt::absoluteContainer() const
+{
+    const QString path = TxtDecrFile->text();
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    return QDir::current().absoluteFilePath(path);
+}
+
+void FCrypt::TxtDecrFile_Change()
+{
+    if (!TxtDecrFile->text().isEmpty())
+        TxtDecrOutPath->setText(kuvo::DefaultOutputFolder(absoluteContainer()));
+}
+
+void FCrypt::TxtDecrOutPath_Validate()
+{
+    const QString container = absoluteContainer();
+    if (TxtDecrOutPath->text().isEmpty() && container.isEmpty())
+        return; // nothing to derive a folder from: stay empty rather than become "/"
+    const QString folder = kuvo::ValidatedOutputFolder(TxtDecrOutPath->text(), container);
+    if (folder != TxtDecrOutPath->text())
+        TxtDecrOutPath->setText(folder);
+}
+
+void FCrypt::Command7_Click()
+{
+    const QString path = m_platform.dialogs->openFile(this, LoadText(122), LoadText(123));
+    if (!path.isEmpty())
+        TxtDecrFile->setText(path);
+}
+
+void FCrypt::CmdBrowseOutPath_Click()
+{
+    // A cancelled browser keeps the folder the box held.
+    const QString folder = BrowseForFolder(QString());
+    if (!folder.isEmpty())
+        TxtDecrOutPath->setText(folder);
+    TxtDecrOutPath_Validate();
+}
+
+// --- File operations ------------------------------------------------------------------------
+
+// What the file operations show and ask, in the busy panel and in message boxes.
+class FCrypt::FileUi : public kuvo::FileOpsUi {
+public:
+    explicit FileUi(FCrypt& window) : m_window(window) {}
+
+    void overallProgress(int value, int maximum) override
+    {
+        setBar(m_window.ProgressBar2, value, maximum);
+    }
+    void entryProgress(int value, int maximum) override { setBar(m_window.ProgressBar1, value, maximum); }
+    void lights(bool red, bool yellow, bool green) override
+    {
+        m_window.AmpelL[5]->setOn(red);
+        m_window.AmpelL[4]->setOn(yellow);
+        m_window.AmpelL[3]->setOn(green);
+    }
+    void showError(const QString& text) override { m_window.showMessage(text); }
+    kuvo::OverwriteChoice askOverwrite(const QString&, const QString& question) override
+    {
+        const kuvo::Answer answer = m_window.m_platform.dialogs->message(
+            &m_window, QString::fromLatin1(kAppTitle), question, kuvo::Buttons::YesNo, kuvo::MessageIcon::Question);
+        return answer == kuvo::Answer::Yes ? kuvo::OverwriteChoice::Overwrite : kuvo::OverwriteChoice::OtherName;
+    }
+    QString askSaveAs(const QString& title, const QString& filter) override
+    {
+        return m_window.m_platform.dialogs->saveFile(&m_window, title, filter);
+    }
+    // The cores call this every few milliseconds already.
+    void yield() override
+    {
+        QCoreApplication::processEvents();
+        m_window.m_sinceYield.start();
+    }
+
+private:
+    static void setBar(QProgressBar* bar, int value, int maximum)
+    {
+        // A range of 0 .. 0 would show Qt's busy animation instead of a bar.
+        maximum = std::max(maximum, 1);
+        if (bar->maximum() != maximum || bar->minimum() != 0)
+            bar->setRange(0, maximum);
+        bar->setValue(std::clamp(value, 0, maximum));
+    }
+
+    FCrypt& m_window;
+};
+
+void FCrypt::showWorkingLight()
+{
+    AmpelL[5]->setOn(true);
+    AmpelL[4]->setOn(false);
+    AmpelL[3]->setOn(false);
+    PictArbeitampel->show();
+}
+
+void FCrypt::playFinishSound()
+{
+    const QString wav = findDataFile(QStringLiteral("finish.wav"));
+    if (FileExists(wav))
+        m_platform.sound->play(wav);
+}
+
+namespace {
+
+// The passphrase's key, or nothing after the window's message (114 empty, 202 not Windows-1252).
+std::optional<kuvo::CipherKey> keyFromBox(QLineEdit* box, const std::function<void(int)>& refuse)
+{
+    QString passphrase = box->text();
+    if (passphrase.isEmpty()) {
+        refuse(114);
+        return std::nullopt;
+    }
+    auto key = kuvo::PassphraseToKey(view(passphrase));
+    kuvo::secureZero(passphrase.data(), std::size_t(passphrase.size()) * sizeof(QChar));
+    if (!key)
+        refuse(202);
+    return key;
+}
+
+} // namespace
+
+void FCrypt::Command4_Click()
+{
+    LastContainer.clear();
+    if (m_list.isEmpty() || TxtEncrFileName->text().isEmpty()) {
+        refuse(114);
+        return;
+    }
+    if (m_platform.dialogs->message(this, QStringLiteral("Kuvo Crypt"), LoadText(190),
+                                    kuvo::Buttons::OkCancel) != kuvo::Answer::Ok)
+        return;
+
+    showWorkingLight();
+    ProgressBar2->setRange(0, m_list.size());
+    // The cipher exists before the busy display yields, so an early Cancel reaches it.
+    CipherRun run(*this);
+    SetBusy(true, false);
+    std::optional<kuvo::CipherKey> key = keyFromBox(TxtCode, [this](int id) { refuse(id); });
+    if (!key) {
+        SetBusy(false, false);
+        return;
+    }
+    TxtCode->setText(QString());
+
+    // The run and the erase offer work on this copy: the list cannot change under them.
+    const kuvo::EncryptRequest request{m_list.entries(), m_list.tag(), TxtEncrFileName->text()};
+    FileUi ui(*this);
+    const kuvo::EncryptResult result = kuvo::EncryptFiles(request, *key, run.cipher(), ui);
+    kuvo::secureZero(*key);
+    if (result.status == kuvo::EncryptResult::Status::Done) {
+        LastContainer = request.container;
+        playFinishSound();
+        TmrCount->stop();
+        if (ChkEraseEncr->isChecked())
+            offerErase(request.container, request.entries, result.entrySizes);
+    }
+    SetBusy(false, false);
+}
+
+// Hands the stored input files to Change. Only files whose records were written are
+// offered: erasing one the container does not hold would lose it.
+void FCrypt::offerErase(const QString& container, const QStringList& entries,
+                        const std::vector<std::uint32_t>& entrySizes)
+{
+    QStringList stored;
+    for (qsizetype i = 0; i < entries.size() && std::size_t(i) < entrySizes.size(); ++i)
+        if (entrySizes[std::size_t(i)] > 0)
+            stored << QFileInfo(entries[i]).absoluteFilePath();
+    if (stored.isEmpty())
+        return;
+    if (m_platform.dialogs->message(this, QString::fromLatin1(kAppTitle),
+                                    LoadText(116, container) + QLatin1Char(' ') + LoadText(117),
+                                    kuvo::Buttons::OkCancel) != kuvo::Answer::Ok)
+        return;
+    const QString token = m_handover.serve(stored);
+    if (token.isEmpty() ||
+        !m_platform.processes->start(QStringLiteral("change"), {QStringLiteral("/hen"), token}).ok()) {
+        m_handover.close();
+        refuse(118);
+        return;
+    }
+    m_sinceHandover.start();
+}
+
+void FCrypt::Command5_Click()
+{
+    showWorkingLight();
+    CipherRun run(*this);
+    SetBusy(true, false);
+    std::optional<kuvo::CipherKey> key = keyFromBox(TxtCode, [this](int id) { refuse(id); });
+    if (!key) {
+        SetBusy(false, false);
+        return;
+    }
+    TxtCode->setText(QString());
+
+    TxtDecrOutPath_Validate();
+    const kuvo::DecryptRequest request{absoluteContainer(), TxtDecrOutPath->text(), false};
+    FileUi ui(*this);
+    const kuvo::DecryptResult result = kuvo::DecryptContainer(request, *key, run.cipher(), ui);
+    kuvo::secureZero(*key);
+    if (result.status == kuvo::DecryptResult::Status::Done)
+        playFinishSound();
+    SetBusy(false, false);
 }
 
 // --- Passphrase panel ----------------------------------------------------------------

@@ -6,13 +6,18 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "common/handover.h"
 #include "common/platform/platform.h"
 #include "crypt/cipher/rijndael.h"
+#include "crypt/core/input_list.h"
 
 class QCheckBox;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -74,11 +79,13 @@ public:
     static bool DirExists(const QString& path);
     // The folder browser; empty when the user cancels.
     QString BrowseForFolder(const QString& title);
-    // The one way an input file enters LstCryptFiles: empty and duplicate paths are ignored.
-    void AddUniqueFile(const QString& path);
-    // The list's mode: "" empty, "d" files, "v" + folder directory structure.
+    // The one way an input file enters LstCryptFiles (the input list's rule:
+    // empty and duplicate paths are ignored). True when a row was added.
+    bool AddUniqueFile(const QString& path);
+    // The list's mode: "" empty, "d" files, "v" + folder + "/" directory structure.
     QString listTag() const;
     void setListTag(const QString& tag);
+    const kuvo::InputFileList& inputList() const { return m_list; }
 
     // Rates a passphrase into the lights, keys and verdict; plays lock.wav on the step to five keys.
     void PwdBewert(const QString& passphrase);
@@ -111,6 +118,19 @@ public:
     void CmdCancel_Click();
     void CmdReturn_Click();
     void LblLink_Click();
+    // Input list and output file.
+    void CmdAdCryptdfile_Click();
+    void CmdDelCryptFiles_Click();
+    void LstCryptFiles_OLEDragDrop(QDropEvent* event);
+    void CmdBrowseCryptOut_Click();
+    // Container and output folder.
+    void TxtDecrFile_Change();
+    void TxtDecrOutPath_Validate();
+    void Command7_Click();
+    void CmdBrowseOutPath_Click();
+    // The file operations.
+    void Command4_Click();
+    void Command5_Click();
 
     // --- Controls --------------------------------------------------------------
     QLabel* lblTitle = nullptr;
@@ -170,9 +190,11 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class Observer;
+    class FileUi;
 
     void buildWindow();
     QWidget* buildTextPanel();
@@ -185,11 +207,24 @@ private:
     void showDigit(int index, int digit);
     void showMessage(const QString& text, const QString& title = QString::fromLatin1(kAppTitle));
     void refuse(int textId);
+    void addDirectoryTree(const QString& folder);
+    void suggestContainerName(const QString& folder);
+    QString absoluteContainer() const;
+    void showWorkingLight();
+    void playFinishSound();
+    void offerErase(const QString& container, const QStringList& entries,
+                    const std::vector<std::uint32_t>& entrySizes);
+    void finishPendingClose();
 
     kuvo::Platform m_platform;
+    kuvo::InputFileList m_list; // what LstCryptFiles shows, row for row
+    kuvo::HandoverServer m_handover;
+    QElapsedTimer m_sinceHandover;
     std::unique_ptr<Observer> m_observer;
     QPointer<FrmTast> m_tast;
     QElapsedTimer m_sinceYield;
     bool m_busy = false;
     bool m_closeRequested = false;
+    bool m_returnRequested = false;
+    bool m_closeAfterHandover = false;
 };
