@@ -1205,7 +1205,8 @@ void FCrypt::Command5_Click()
     TxtCode->setText(QString());
 
     TxtDecrOutPath_Validate();
-    const kuvo::DecryptRequest request{absoluteContainer(), TxtDecrOutPath->text(), false};
+    // A typed output folder that does not exist yet is made, once the passphrase proved right.
+    const kuvo::DecryptRequest request{absoluteContainer(), TxtDecrOutPath->text(), true};
     FileUi ui(*this);
     const kuvo::DecryptResult result = kuvo::DecryptContainer(request, *key, run.cipher(), ui);
     kuvo::secureZero(*key);
