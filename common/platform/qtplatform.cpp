@@ -103,6 +103,7 @@ Answer QtDialogs::message(QWidget* parent, const QString& title, const QString& 
         break;
     }
     switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Cancel: return Answer::Cancel;
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

@@ -3,8 +3,10 @@
 // controls with every dialog answered by the fake platform.
 #include <QtTest>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDirIterator>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -191,6 +193,8 @@ private slots:
     void eraseDeclinedOrImpossible_data();
     void eraseDeclinedOrImpossible();
     void closeWaitsForChangeToFetch();
+    void realMessageBoxAnswersAsClicked_data();
+    void realMessageBoxAnswersAsClicked();
 
     void closingDuringRunCancelsThenCloses_data();
     void closingDuringRunCancelsThenCloses();
@@ -872,6 +876,44 @@ void FCryptFilesTest::closeWaitsForChangeToFetch()
     QVERIFY(w->isVisible());
     QCOMPARE(fetch(token), QStringList{path("a.txt")});
     QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 3000);
+}
+
+// The reminder and the erase question go through the real message box in the
+// program: its OK must come back as OK.
+void FCryptFilesTest::realMessageBoxAnswersAsClicked_data()
+{
+    QTest::addColumn<kuvo::Buttons>("buttons");
+    QTest::addColumn<int>("click"); // a QMessageBox::StandardButton
+    QTest::addColumn<Answer>("answer");
+    QTest::addRow("OK of OK/Cancel") << kuvo::Buttons::OkCancel << int(QMessageBox::Ok) << Answer::Ok;
+    QTest::addRow("Cancel of OK/Cancel") << kuvo::Buttons::OkCancel << int(QMessageBox::Cancel) << Answer::Cancel;
+    QTest::addRow("Yes") << kuvo::Buttons::YesNo << int(QMessageBox::Yes) << Answer::Yes;
+    QTest::addRow("No") << kuvo::Buttons::YesNo << int(QMessageBox::No) << Answer::No;
+    QTest::addRow("OK alone") << kuvo::Buttons::Ok << int(QMessageBox::Ok) << Answer::Ok;
+}
+
+void FCryptFilesTest::realMessageBoxAnswersAsClicked()
+{
+    QFETCH(kuvo::Buttons, buttons);
+    QFETCH(int, click);
+    QFETCH(Answer, answer);
+    bool clicked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || clicked)
+            return;
+        if (QAbstractButton* b = box->button(QMessageBox::StandardButton(click))) {
+            clicked = true;
+            b->click();
+        } else {
+            box->reject();
+        }
+    });
+    poll.start(10);
+    const Answer got = kuvo::realPlatform().dialogs->message(nullptr, "Kuvo Crypt", text(190), buttons);
+    QVERIFY(clicked);
+    QCOMPARE(got, answer);
 }
 
 // --- Closing during a run and responsiveness --------------------------------------------------
