@@ -24,7 +24,9 @@ static QString controlText(const QWidget* w)
     return {};
 }
 
-static void writeProbe(const QString& path)
+// With KUVO_TEST_PROBE_GEOMETRY set, each control line ends in "\t@x,y,w,h" (screen
+// pixels), so a test under a private X server can click a control by its name.
+static void writeProbe(const QString& path, bool geometry)
 {
     QString out;
     const auto windows = QApplication::topLevelWidgets();
@@ -37,7 +39,12 @@ static void writeProbe(const QString& path)
                 continue;
             QString text = controlText(w);
             text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            out += QStringLiteral("  %1\t%2\t%3\n").arg(w->objectName(), w->isEnabled() ? "enabled" : "disabled", text);
+            out += QStringLiteral("  %1\t%2\t%3").arg(w->objectName(), w->isEnabled() ? "enabled" : "disabled", text);
+            if (geometry) {
+                const QPoint at = w->mapToGlobal(QPoint(0, 0));
+                out += QStringLiteral("\t@%1,%2,%3,%4").arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
+            }
+            out += QLatin1Char('\n');
         }
     }
     QSaveFile file(path);
@@ -53,7 +60,8 @@ void installTestProbe()
     if (path.isEmpty())
         return;
     auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, qApp, [path] { writeProbe(path); });
+    const bool geometry = !qEnvironmentVariableIsEmpty("KUVO_TEST_PROBE_GEOMETRY");
+    QObject::connect(timer, &QTimer::timeout, qApp, [path, geometry] { writeProbe(path, geometry); });
     timer->start(200);
 }
 

@@ -10,118 +10,15 @@
 #include <QtTest>
 #include <csignal>
 
+#include "tests/support/private_x.h"
 #include "tests/support/program_run.h"
 
+using kuvo::test::markedProcesses;
+using kuvo::test::MarkedCleanup;
+using kuvo::test::PrivateX;
 using kuvo::test::ProgramRun;
 
 namespace {
-
-// A private Xvfb on a display it picks itself; stopped when this goes away.
-class PrivateX {
-public:
-    ~PrivateX()
-    {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate();
-            if (!m_server.waitForFinished(3000)) {
-                m_server.kill();
-                m_server.waitForFinished(3000);
-            }
-        }
-    }
-
-    bool start(QString* why)
-    {
-        // -displayfd: the server chooses a free display and reports it once it accepts clients.
-        m_server.start(QStringLiteral("Xvfb"),
-                       {"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
-        if (!m_server.waitForStarted(5000)) {
-            *why = m_server.errorString();
-            return false;
-        }
-        QElapsedTimer t;
-        t.start();
-        QByteArray out;
-        while (t.elapsed() < 15000 && !out.contains('\n')) {
-            if (m_server.state() == QProcess::NotRunning)
-                break;
-            m_server.waitForReadyRead(200);
-            out += m_server.readAllStandardOutput();
-        }
-        bool ok = false;
-        const int number = out.trimmed().toInt(&ok);
-        if (!ok) {
-            *why = QStringLiteral("Xvfb reported no display: ") +
-                   QString::fromLocal8Bit(m_server.readAllStandardError());
-            return false;
-        }
-        m_display = QStringLiteral(":%1").arg(number);
-        return true;
-    }
-
-    QString display() const { return m_display; }
-
-    // Runs xdotool against this display; its output, or nothing on failure or timeout.
-    std::optional<QString> xdotool(const QStringList& args, int timeoutMs = 10000)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", m_display);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral("xdotool"), args);
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished(2000);
-            return std::nullopt;
-        }
-        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            return std::nullopt;
-        return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-    }
-
-private:
-    QProcess m_server;
-    QString m_display;
-};
-
-// Processes of this user whose environment carries the marker, with their command lines.
-QList<QPair<qint64, QStringList>> markedProcesses(const QByteArray& marker)
-{
-    QList<QPair<qint64, QStringList>> found;
-    const auto entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric)
-            continue;
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
-        if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().split('\0').contains(marker))
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        QStringList args;
-        for (const QByteArray& a : cmdline.readAll().split('\0'))
-            if (!a.isEmpty())
-                args << QString::fromLocal8Bit(a);
-        found.append({pid, args});
-    }
-    return found;
-}
-
-// Ends what the launcher started, which is no child of this test.
-class MarkedCleanup {
-public:
-    explicit MarkedCleanup(QByteArray marker) : m_marker(std::move(marker)) {}
-    ~MarkedCleanup()
-    {
-        for (const auto& p : markedProcesses(m_marker))
-            ::kill(pid_t(p.first), SIGKILL);
-    }
-
-private:
-    QByteArray m_marker;
-};
 
 // Where Opts_0 lies in the wizard: its page is at (112, 154), the task 20 px in and 18 px down.
 constexpr int kOpts0X = 112 + 20 + 8;
@@ -137,8 +34,7 @@ private slots:
 
 void LauncherFlowTest::encryptAFileStartsCrypt()
 {
-    if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
-        QStandardPaths::findExecutable("xdotool").isEmpty())
+    if (!PrivateX::available())
         QSKIP("needs Xvfb and xdotool (scripts/setup.sh installs them)");
     PrivateX x;
     QString why;
