@@ -39,10 +39,12 @@ static void writeProbe(const QString& path, bool geometry)
                 continue;
             QString text = controlText(w);
             text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            out += QStringLiteral("  %1\t%2\t%3").arg(w->objectName(), w->isEnabled() ? "enabled" : "disabled", text);
+            out += QStringLiteral("  %1\t%2\t%3")
+                       .arg(w->objectName(), w->isEnabled() ? "enabled" : "disabled", text);
             if (geometry) {
                 const QPoint at = w->mapToGlobal(QPoint(0, 0));
-                out += QStringLiteral("\t@%1,%2,%3,%4").arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
+                out +=
+                    QStringLiteral("\t@%1,%2,%3,%4").arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
             }
             out += QLatin1Char('\n');
         }

@@ -9,8 +9,8 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "cmdmail.h"
 #include "common/catalogue.h"
 #include "common/links.h"
 #include "common/localize.h"
@@ -36,7 +37,6 @@
 #include "crypt/core/encrypt_files.h"
 #include "crypt/core/passphrase_rating.h"
 #include "crypt/core/text_crypt.h"
-#include "cmdmail.h"
 #include "frmtast.h"
 #include "gauge.h"
 #include "pictures.h"
@@ -766,8 +766,7 @@ void FCrypt::closeEvent(QCloseEvent* event)
             // The list is written once the event loop has run a little: close a moment later.
             connect(&m_handover, &kuvo::HandoverServer::served, this,
                     [this] { QTimer::singleShot(300, this, &QWidget::close); });
-            QTimer::singleShot(int(kHandoverGraceMs - m_sinceHandover.elapsed()) + 50, this,
-                               &QWidget::close);
+            QTimer::singleShot(int(kHandoverGraceMs - m_sinceHandover.elapsed()) + 50, this, &QWidget::close);
         }
         return;
     }
@@ -1053,10 +1052,7 @@ class FCrypt::FileUi : public kuvo::FileOpsUi {
 public:
     explicit FileUi(FCrypt& window) : m_window(window) {}
 
-    void overallProgress(int value, int maximum) override
-    {
-        setBar(m_window.ProgressBar2, value, maximum);
-    }
+    void overallProgress(int value, int maximum) override { setBar(m_window.ProgressBar2, value, maximum); }
     void entryProgress(int value, int maximum) override { setBar(m_window.ProgressBar1, value, maximum); }
     void lights(bool red, bool yellow, bool green) override
     {
@@ -1067,9 +1063,11 @@ public:
     void showError(const QString& text) override { m_window.showMessage(text); }
     kuvo::OverwriteChoice askOverwrite(const QString&, const QString& question) override
     {
-        const kuvo::Answer answer = m_window.m_platform.dialogs->message(
-            &m_window, QString::fromLatin1(kAppTitle), question, kuvo::Buttons::YesNo, kuvo::MessageIcon::Question);
-        return answer == kuvo::Answer::Yes ? kuvo::OverwriteChoice::Overwrite : kuvo::OverwriteChoice::OtherName;
+        const kuvo::Answer answer =
+            m_window.m_platform.dialogs->message(&m_window, QString::fromLatin1(kAppTitle), question,
+                                                 kuvo::Buttons::YesNo, kuvo::MessageIcon::Question);
+        return answer == kuvo::Answer::Yes ? kuvo::OverwriteChoice::Overwrite
+                                           : kuvo::OverwriteChoice::OtherName;
     }
     QString askSaveAs(const QString& title, const QString& filter) override
     {

@@ -10,8 +10,8 @@
 #include "tests/support/private_x.h"
 #include "tests/support/program_run.h"
 
-using kuvo::test::markedProcesses;
 using kuvo::test::MarkedCleanup;
+using kuvo::test::markedProcesses;
 using kuvo::test::PrivateX;
 using kuvo::test::ProgramRun;
 

@@ -137,8 +137,9 @@ void FilesWindowCliTest::windowEncryptCliDecrypt()
     QCOMPARE(w.LastContainer, path("c.kuvo"));
 
     QString err;
-    QCOMPARE(kuvo({"decrypt", path("c.kuvo"), "-C", path("restored"), "--passphrase-file", path("pass")}, &err),
-             0);
+    QCOMPARE(
+        kuvo({"decrypt", path("c.kuvo"), "-C", path("restored"), "--passphrase-file", path("pass")}, &err),
+        0);
     QVERIFY2(err.isEmpty(), qPrintable(err));
     QCOMPARE(treeOf(path("restored")), treeOf(path("tree")));
 }

@@ -28,7 +28,8 @@ bool PrivateX::available()
 bool PrivateX::start(QString* why)
 {
     // -displayfd: the server chooses a free display and reports it once it accepts clients.
-    m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
     if (!m_server.waitForStarted(5000)) {
         *why = m_server.errorString();
         return false;
@@ -45,7 +46,8 @@ bool PrivateX::start(QString* why)
     bool ok = false;
     const int number = out.trimmed().toInt(&ok);
     if (!ok) {
-        *why = QStringLiteral("Xvfb reported no display: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
+        *why = QStringLiteral("Xvfb reported no display: ") +
+               QString::fromLocal8Bit(m_server.readAllStandardError());
         return false;
     }
     m_display = QStringLiteral(":%1").arg(number);
