@@ -936,6 +936,11 @@ QStringList droppedPaths(const QMimeData* data)
 
 void FCrypt::LstCryptFiles_OLEDragDrop(QDropEvent* event)
 {
+    // A disabled list still sees drops through the event filter: none while the window is busy.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
     if (m_list.mode() == kuvo::ListMode::Directory) {
         OptDirs->setChecked(true);
         m_platform.dialogs->beep();
@@ -979,7 +984,7 @@ bool FCrypt::eventFilter(QObject* watched, QEvent* event)
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (droppedPaths(drag->mimeData()).isEmpty())
+            if (m_busy || droppedPaths(drag->mimeData()).isEmpty())
                 drag->ignore();
             else
                 drag->acceptProposedAction();
@@ -991,7 +996,7 @@ bool FCrypt::eventFilter(QObject* watched, QEvent* event)
         default:
             break;
         }
-    } else if (watched == LstCryptFiles && event->type() == QEvent::KeyPress &&
+    } else if (watched == LstCryptFiles && event->type() == QEvent::KeyPress && !m_busy &&
                static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         CmdDelCryptFiles_Click();
         return true;

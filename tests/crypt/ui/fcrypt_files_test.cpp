@@ -231,6 +231,7 @@ private slots:
     void closingDuringRunCancelsThenCloses_data();
     void closingDuringRunCancelsThenCloses();
     void returnDuringRunStartsLauncherAfterwards();
+    void noDropsWhileBusy();
     void largeTreeStaysResponsive();
 
 private:
@@ -1014,6 +1015,27 @@ void FCryptFilesTest::returnDuringRunStartsLauncherAfterwards()
     QCOMPARE(fp->processes.started.size(), 1);
     QCOMPARE(fp->processes.started.first().program, "varnhold");
     QVERIFY(!QFileInfo::exists(path("c.kuvo")));
+}
+
+void FCryptFilesTest::noDropsWhileBusy()
+{
+    auto w = makeWindow(*fp);
+    QVERIFY(put(path("big.bin"), pseudoRandom(24 << 20, 8)));
+    QVERIFY(put(path("late/one.txt"), "late"));
+    fp->dialogs.filesAnswers << QStringList{path("big.bin")};
+    click(w->CmdAdCryptdfile);
+    w->TxtEncrFileName->setText(path("c.kuvo"));
+    bool refused = false, stillBusy = false;
+    QTimer::singleShot(100, w.get(), [&] {
+        refused = !drop(*w, {path("late")}) && !drop(*w, {path("late/one.txt")});
+        stillBusy = w->isBusy() && !w->Frame[1]->isEnabled();
+    });
+    encrypt(*w);
+    QVERIFY(refused);
+    QVERIFY(stillBusy);
+    QCOMPARE(rows(*w), QStringList{path("big.bin")});
+    QCOMPARE(w->inputList().entries(), rows(*w));
+    QVERIFY(QFileInfo::exists(path("c.kuvo")));
 }
 
 // Cancel answers within a second while a large mixed tree is encrypted and
