@@ -1197,6 +1197,10 @@ void FCrypt::offerErase(const QString& container, const QStringList& entries,
 
 void FCrypt::Command5_Click()
 {
+    if (TxtDecrFile->text().isEmpty()) {
+        refuse(114);
+        return;
+    }
     showWorkingLight();
     CipherRun run(*this);
     SetBusy(true, false);

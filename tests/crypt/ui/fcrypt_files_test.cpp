@@ -802,6 +802,13 @@ void FCryptFilesTest::decryptOutputFolderRules()
     leave();
     QCOMPARE(w->TxtDecrOutPath->text(), QString());
 
+    // Decrypting with no container named is refused before the passphrase is taken.
+    w->TxtCode->setText("pw");
+    click(w->Command5);
+    QCOMPARE(fp->dialogs.texts(), QStringList{text(114)});
+    QCOMPARE(w->TxtCode->text(), "pw");
+    QVERIFY(!w->isBusy());
+
     // "/setdecrfile" sets the folder too.
     auto w2 = makeWindow(*fp, "/setdecrfile /my box/a b.kuvo");
     QCOMPARE(w2->TxtDecrOutPath->text(), "/my box/");
