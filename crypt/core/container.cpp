@@ -44,6 +44,8 @@ std::uint64_t roundUp32(std::uint64_t n)
 
 bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset, int* error)
 {
+    const std::uint64_t start = offset;
+    const std::size_t total = size;
     while (size > 0) {
         const ssize_t n = ::pwrite(fd, data, size, off_t(offset));
         if (n < 0) {
@@ -56,6 +58,10 @@ bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, std::uint64_
         size -= std::size_t(n);
         offset += std::uint64_t(n);
     }
+    // Start writing back now, so the one sync before the rename has little left
+    // to do and does not stall the window at the end of a large run.
+    if (total > 0)
+        ::sync_file_range(fd, off_t(start), off_t(total), SYNC_FILE_RANGE_WRITE);
     return true;
 }
 
