@@ -242,7 +242,7 @@ QWidget* FCrypt::buildTextPanel()
     auto* box = new QVBoxLayout(Frame[0]);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(named<QLabel>(QStringLiteral("Label2"), QStringLiteral("#165"), Frame[0]));
-    txtResults = named<QPlainTextEdit>(QStringLiteral("txtResults"), Frame[0]);
+    txtResults = named<kuvo::TextBox>(QStringLiteral("txtResults"), Frame[0]);
     // Base64 lines of 76 characters line up in a fixed-width font.
     txtResults->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     txtResults->setMinimumHeight(200);
@@ -1305,7 +1305,7 @@ void FCrypt::Command1_Click()
     const textcrypt::Result result = textcrypt::encryptText(run.cipher(), text, *key);
     kuvo::secureZero(*key);
     if (result.status == textcrypt::Status::Ok)
-        txtResults->setPlainText(textcrypt::fromWindowsLines(result.text));
+        txtResults->setText(textcrypt::fromWindowsLines(result.text));
     SetBusy(false, false);
 }
 
@@ -1327,7 +1327,7 @@ void FCrypt::Command2_Click()
     if (result.status == textcrypt::Status::NotWholeBlocks)
         refuse(114);
     else if (result.status == textcrypt::Status::Ok)
-        txtResults->setPlainText(textcrypt::fromWindowsLines(result.text));
+        txtResults->setText(textcrypt::fromWindowsLines(result.text));
     TxtCode->setText(QString());
     SetBusy(false, false);
 }

@@ -13,6 +13,7 @@
 
 #include "common/handover.h"
 #include "common/platform/platform.h"
+#include "crypt/ui/textbox.h"
 #include "crypt/cipher/rijndael.h"
 #include "crypt/core/input_list.h"
 
@@ -143,7 +144,7 @@ public:
     QTimer* TmrCount = nullptr;
 
     // Text panel.
-    QPlainTextEdit* txtResults = nullptr;
+    kuvo::TextBox* txtResults = nullptr;
 
     // File panel.
     QTabBar* TabFileCrypt = nullptr;

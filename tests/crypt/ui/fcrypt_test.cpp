@@ -1,4 +1,5 @@
 // Crypt's main window, found by design names, with every dialog answered by the fake platform.
+#include <QClipboard>
 #include <QtTest>
 
 #include <QCheckBox>
@@ -135,6 +136,7 @@ private slots:
     void cancelKeepsTheBox();
     void closingDuringRunCancelsThenCloses();
     void largeTextKeepsWindowResponsive();
+    void longUnbrokenLineWrapsAnywhere();
 
     void gaugeBands_data();
     void gaugeBands();
@@ -689,6 +691,27 @@ void FCryptTest::largeTextKeepsWindowResponsive()
     QVERIFY(block.size() > plain.size());
     QVERIFY2(ticks >= 4, "events were processed during the run");
     QVERIFY2(longestGapMs < 1000, "no long stall of the event loop");
+}
+
+void FCryptTest::longUnbrokenLineWrapsAnywhere()
+{
+    auto w = makeWindow(*fp);
+    w->show();
+    // Word wrapping takes time growing with the square of an unbroken line's length.
+    const QString line = QString("x").repeated(512 * 1024);
+    QElapsedTimer t;
+    t.start();
+    w->txtResults->setText(line);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->txtResults->wordWrapMode(), QTextOption::WrapAnywhere);
+    QApplication::clipboard()->setText(QString("y").repeated(256 * 1024));
+    w->txtResults->setText("short words wrap at word boundaries");
+    QCOMPARE(w->txtResults->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    w->txtResults->paste();
+    QCoreApplication::processEvents();
+    QCOMPARE(w->txtResults->wordWrapMode(), QTextOption::WrapAnywhere);
+    QVERIFY(w->txtResults->toPlainText().startsWith("yyyy"));
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
 }
 
 // --- Passphrase panel ----------------------------------------------------------------------
