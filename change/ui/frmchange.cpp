@@ -224,8 +224,12 @@ void FrmChange::buildControls()
     Dir1->setGeometry(twips(120, 1005, 4575, 1215));
     makeYellow(Dir1);
     // Rows appear as the model reads folders: keep the current folder in view.
-    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this,
-            [this] { Dir1->scrollTo(Dir1->currentIndex(), QAbstractItemView::PositionAtCenter); });
+    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        // The model reads folders in the background: open the way down once the rows exist.
+        if (m_revealing)
+            revealDirPath();
+        Dir1->scrollTo(Dir1->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     connect(Dir1, &QTreeView::activated, this,
             [this](const QModelIndex& index) { setDirPath(m_dirModel->filePath(index)); });
 
@@ -349,7 +353,7 @@ void FrmChange::buildControls()
 
     for (QObject* o : {static_cast<QObject*>(Dir1->viewport()), static_cast<QObject*>(LstFile),
                        static_cast<QObject*>(FramDel), static_cast<QObject*>(List1->viewport()),
-                       static_cast<QObject*>(List1)})
+                       static_cast<QObject*>(List1), static_cast<QObject*>(Dir1)})
         o->installEventFilter(this);
 }
 
@@ -559,15 +563,25 @@ void FrmChange::setDirPath(const QString& folder)
     const int drive = Drive1->findData(QStorageInfo(folder).rootPath());
     if (drive >= 0)
         Drive1->setCurrentIndex(drive);
-    const QModelIndex index = m_dirModel->index(folder);
+    m_revealing = true;
+    revealDirPath();
+    Dir1_Change();
+}
+
+void FrmChange::revealDirPath()
+{
+    const QModelIndex index = m_dirModel->index(m_dirPath);
+    // Open the way down to the folder, so it shows highlighted in its place.
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        Dir1->expand(up);
     Dir1->setCurrentIndex(index);
     Dir1->expand(index);
     Dir1->scrollTo(index);
-    Dir1_Change();
 }
 
 void FrmChange::highlightDir(const QString& folder)
 {
+    m_revealing = false;
     Dir1->setCurrentIndex(m_dirModel->index(folder));
 }
 
@@ -730,8 +744,11 @@ bool FrmChange::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (watched == Dir1 && event->type() == QEvent::KeyPress)
+        m_revealing = false;
     if (watched == Dir1->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
+            m_revealing = false;
             m_dirPressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
         } else if (event->type() == QEvent::MouseMove) {
             auto* e = static_cast<QMouseEvent*>(event);

@@ -72,6 +72,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void revealDirPath();
     class Progress;
 
     void buildControls();
@@ -101,6 +102,9 @@ private:
     bool m_closePending = false;
     QSet<QString> m_entrySet;
     QString m_dirPath;
+    // Set until the user works in the folder list: folders read in the background
+    // keep it opened down to m_dirPath.
+    bool m_revealing = false;
     QPoint m_dirPressPos;
 
     QLabel* lblTitle = nullptr;
