@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
+#include <QFileSystemModel>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -121,6 +122,7 @@ private slots:
     void droppedFolderAddsOnlyItsOwnFiles();
     void folderDraggedFromDir1();
     void fileBrowser();
+    void folderListOpensDownToTheFolder();
     void goErasesAfterYes();
     void goWithNoKeepsEverything();
     void stopDuringARun_data();
@@ -423,6 +425,23 @@ void FrmChangeTest::fileBrowser()
     QTest::keyClick(files, Qt::Key_Return);
     QCOMPARE(w.entries(), (QStringList{folder + "/b.txt", folder + "/a.txt", folder + "/c.txt"}));
     QCOMPARE(control<QLabel>(&w, "LblFiles")->text(), "Files: 3");
+}
+
+void FrmChangeTest::folderListOpensDownToTheFolder()
+{
+    FrmChange w(m_fp->platform(), QString());
+    const QString folder = QFileInfo(make("deep/er/still/x.txt")).path();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setDirPath(folder);
+    auto* dir1 = control<QTreeView>(&w, "Dir1");
+    auto* model = qobject_cast<QFileSystemModel*>(dir1->model());
+    QVERIFY(model);
+    // The rows are read in the background; the folder must end up highlighted and in view.
+    QTRY_COMPARE(model->filePath(dir1->currentIndex()), folder);
+    QTRY_VERIFY(dir1->viewport()->rect().intersects(dir1->visualRect(dir1->currentIndex())));
+    for (QModelIndex up = dir1->currentIndex().parent(); up.isValid(); up = up.parent())
+        QVERIFY2(dir1->isExpanded(up), qPrintable(model->filePath(up)));
 }
 
 void FrmChangeTest::goErasesAfterYes()
