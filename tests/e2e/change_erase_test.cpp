@@ -10,16 +10,13 @@
 
 #include "common/handover.h"
 #include "tests/support/program_run.h"
+#include "tests/support/test_files.h"
 
 using kuvo::test::ProgramRun;
 
-namespace {
+using kuvo::test::writeFile;
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+namespace {
 
 // A private X server for the test's lifetime.
 class XServer {

@@ -9,36 +9,18 @@
 
 #include "tests/support/private_x.h"
 #include "tests/support/program_run.h"
+#include "tests/support/test_files.h"
 
 using kuvo::test::MarkedCleanup;
 using kuvo::test::markedProcesses;
 using kuvo::test::PrivateX;
 using kuvo::test::ProgramRun;
 
+using kuvo::test::pseudoRandom;
+using kuvo::test::readFile;
+using kuvo::test::writeFile;
+
 namespace {
-
-QByteArray pseudoRandom(qsizetype size, quint32 seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        b[i] = char(seed >> 24);
-    }
-    return b;
-}
-
-bool put(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray get(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The centre of a control as the probe reports it ("\t@x,y,w,h" at the end of its line).
 std::optional<QPoint> centreOf(const QString& probe, const QString& name)
@@ -84,7 +66,7 @@ void CryptChangeTest::encryptThenEraseWithTheRealPrograms()
     const QString container = dir.filePath("both.kuvo");
     const QByteArray oneBytes = QByteArray("first file, plain text\n").repeated(4000);
     const QByteArray twoBytes = pseudoRandom(300000, 3);
-    QVERIFY(put(one, oneBytes) && put(two, twoBytes));
+    QVERIFY(writeFile(one, oneBytes) && writeFile(two, twoBytes));
     const QString passphrase = "Typed on the keys 42";
 
     const QByteArray marker = "KUVO_E2E_RUN=" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
@@ -147,15 +129,15 @@ void CryptChangeTest::encryptThenEraseWithTheRealPrograms()
     QCOMPARE(run.process().state(), QProcess::Running);
 
     // The container holds both files.
-    QVERIFY(put(dir.filePath("pass"), passphrase.toUtf8()));
+    QVERIFY(writeFile(dir.filePath("pass"), passphrase.toUtf8()));
     QProcess kuvo;
     kuvo.start(QDir(ProgramRun::binDir()).filePath("kuvo"),
                {"decrypt", container, "-C", dir.filePath("out"), "--passphrase-file", dir.filePath("pass")});
     kuvo.closeWriteChannel();
     QVERIFY(kuvo.waitForFinished(60000));
     QVERIFY2(kuvo.exitCode() == 0, kuvo.readAllStandardError().constData());
-    QCOMPARE(get(dir.filePath("out/one.txt")), oneBytes);
-    QCOMPARE(get(dir.filePath("out/two.bin")), twoBytes);
+    QCOMPARE(readFile(dir.filePath("out/one.txt")), oneBytes);
+    QCOMPARE(readFile(dir.filePath("out/two.bin")), twoBytes);
 }
 
 QTEST_GUILESS_MAIN(CryptChangeTest)

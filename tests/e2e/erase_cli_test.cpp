@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 
 #include "tests/support/program_run.h"
+#include "tests/support/test_files.h"
+
+using kuvo::test::writeFile;
 
 namespace {
 
@@ -35,12 +38,6 @@ Result runKuvo(const QStringList& args, const QByteArray& input = {}, bool termi
     if (!p.waitForFinished(60000))
         return {};
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput())};
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace

@@ -3,8 +3,13 @@
 #include <QtTest>
 
 #include "tests/support/program_run.h"
+#include "tests/support/test_files.h"
 
 using kuvo::test::ProgramRun;
+
+using kuvo::test::pseudoRandom;
+using kuvo::test::treeOf;
+using kuvo::test::writeFile;
 
 namespace {
 
@@ -13,36 +18,6 @@ struct Run {
     QString out;
     QString err;
 };
-
-QByteArray pseudoRandom(qsizetype size, quint32 seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        b[i] = char(seed >> 24);
-    }
-    return b;
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QMap<QString, QByteArray> treeOf(const QString& folder)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        f.open(QIODevice::ReadOnly);
-        tree[QDir(folder).relativeFilePath(f.fileName())] = f.readAll();
-    }
-    return tree;
-}
 
 } // namespace
 
@@ -86,23 +61,23 @@ void FilesCliTest::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_pass = path("pass");
-    put(m_pass, "Süße Grüße 2024\n"); // one trailing newline is not part of it
+    QVERIFY(writeFile(m_pass, "Süße Grüße 2024\n")); // one trailing newline is not part of it
 }
 
 void FilesCliTest::directoryTreeRoundTrip()
 {
     const QString tree = path("tree");
-    put(tree + "/notes.txt", QByteArray("line of text\n").repeated(30000));
-    put(tree + "/empty", {});
-    put(tree + "/sub/noise.bin", pseudoRandom(3 << 20, 1));
-    put(tree + "/sub/deeper/" + QString::fromUtf8("日記 é.txt"), "utf-8 name");
-    put(tree + "/sub/deeper/small", "s");
+    QVERIFY(writeFile(tree + "/notes.txt", QByteArray("line of text\n").repeated(30000)));
+    QVERIFY(writeFile(tree + "/empty", {}));
+    QVERIFY(writeFile(tree + "/sub/noise.bin", pseudoRandom(3 << 20, 1)));
+    QVERIFY(writeFile(tree + "/sub/deeper/" + QString::fromUtf8("日記 é.txt"), "utf-8 name"));
+    QVERIFY(writeFile(tree + "/sub/deeper/small", "s"));
 
     Run r = kuvo({"encrypt", "-o", path("c.kuvo"), "--passphrase-file", m_pass, "--dir", tree});
     QVERIFY2(r.code == 0, qPrintable(r.err));
 
     // The same passphrase written without the newline opens it.
-    put(path("pass2"), "Süße Grüße 2024");
+    QVERIFY(writeFile(path("pass2"), "Süße Grüße 2024"));
     r = kuvo({"list", path("c.kuvo"), "--passphrase-file", path("pass2")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(r.out, QString::fromUtf8("0\tempty\n390000\tnotes.txt\n1\tsub/deeper/small\n"
@@ -123,9 +98,9 @@ void FilesCliTest::directoryTreeRoundTrip()
 
 void FilesCliTest::filesModeFlattensFolders()
 {
-    put(path("a.txt"), "a");
-    put(path("folder/b.txt"), "b");
-    put(path("folder/inner/c.txt"), "c");
+    QVERIFY(writeFile(path("a.txt"), "a"));
+    QVERIFY(writeFile(path("folder/b.txt"), "b"));
+    QVERIFY(writeFile(path("folder/inner/c.txt"), "c"));
     Run r =
         kuvo({"encrypt", "-o", path("f.kuvo"), "--passphrase-file", m_pass, path("a.txt"), path("folder")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -137,9 +112,9 @@ void FilesCliTest::filesModeFlattensFolders()
 
 void FilesCliTest::existingOutputIsNeverOverwrittenSilently()
 {
-    put(path("in/x.txt"), "new x");
-    put(path("in/y.txt"), "new y");
-    put(path("c.kuvo"), "an older container");
+    QVERIFY(writeFile(path("in/x.txt"), "new x"));
+    QVERIFY(writeFile(path("in/y.txt"), "new y"));
+    QVERIFY(writeFile(path("c.kuvo"), "an older container"));
     Run r = kuvo(
         {"encrypt", "-o", path("c.kuvo"), "--passphrase-file", m_pass, path("in/x.txt"), path("in/y.txt")});
     QCOMPARE(r.code, 1);
@@ -149,7 +124,7 @@ void FilesCliTest::existingOutputIsNeverOverwrittenSilently()
               path("in/y.txt")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
 
-    put(path("out/x.txt"), "old x");
+    QVERIFY(writeFile(path("out/x.txt"), "old x"));
     r = kuvo({"decrypt", path("c.kuvo"), "-C", path("out"), "--passphrase-file", m_pass});
     QCOMPARE(r.code, 1); // x refused, y restored
     QVERIFY2(r.err.contains(path("out") + "/x.txt already exists"), qPrintable(r.err));
@@ -170,11 +145,11 @@ void FilesCliTest::existingOutputIsNeverOverwrittenSilently()
 
 void FilesCliTest::wrongPassphraseCreatesNothing()
 {
-    put(path("tree/sub/x"), "x");
+    QVERIFY(writeFile(path("tree/sub/x"), "x"));
     QVERIFY(
         kuvo({"encrypt", "-o", path("w.kuvo"), "--passphrase-file", m_pass, "--dir", path("tree")}).code ==
         0);
-    put(path("wrong"), "Suse Grusse 2024\n");
+    QVERIFY(writeFile(path("wrong"), "Suse Grusse 2024\n"));
     const Run r = kuvo({"decrypt", path("w.kuvo"), "-C", path("out"), "--passphrase-file", path("wrong")});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains("Not possible! Check input and password. No file was created."),
@@ -188,10 +163,10 @@ void FilesCliTest::messagesFollowTheLanguageSetting()
     // ml.ini "1" is German.
     QTemporaryDir config;
     QDir().mkpath(config.filePath("kuvo-security-tools"));
-    put(config.filePath("kuvo-security-tools/ml.ini"), "1");
+    QVERIFY(writeFile(config.filePath("kuvo-security-tools/ml.ini"), "1"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", config.path());
-    put(path("three.kuvo"), "abc");
+    QVERIFY(writeFile(path("three.kuvo"), "abc"));
     const Run r = kuvo({"decrypt", path("three.kuvo"), "--passphrase-file", m_pass}, env);
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains("Die Datei hat keinen verwendbaren Inhalt!"), qPrintable(r.err));

@@ -14,43 +14,18 @@
 #include "crypt/ui/fcrypt.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/program_run.h"
+#include "tests/support/test_files.h"
 
 using kuvo::test::FakePlatform;
 using kuvo::test::ProgramRun;
 
+using kuvo::test::pseudoRandom;
+using kuvo::test::treeOf;
+using kuvo::test::writeFile;
+
 namespace {
 
 const QString kPassphrase = QString::fromUtf8("Zwölf Boxkämpfer jagen Viktor");
-
-QByteArray pseudoRandom(qsizetype size, quint32 seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        b[i] = char(seed >> 24);
-    }
-    return b;
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QMap<QString, QByteArray> treeOf(const QString& folder)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        if (f.open(QIODevice::ReadOnly))
-            tree[QDir(folder).relativeFilePath(f.fileName())] = f.readAll();
-    }
-    return tree;
-}
 
 } // namespace
 
@@ -74,16 +49,16 @@ void FilesWindowCliTest::init()
     kuvo::test::useCatalogue(QStringLiteral("crypt"), kuvo::kOffsetEnglish);
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    put(path("pass"), kPassphrase.toUtf8() + '\n');
+    QVERIFY(writeFile(path("pass"), kPassphrase.toUtf8() + '\n'));
 }
 
 void FilesWindowCliTest::makeTree(const QString& root)
 {
-    put(root + "/readme.txt", QByteArray("A line of plain text.\n").repeated(20000));
-    put(root + "/empty", {});
-    put(root + "/sub/noise.bin", pseudoRandom(1 << 20, 11));
-    put(root + "/sub/deeper/" + QString::fromUtf8("Café €5.txt"), "Windows-1252 name");
-    put(root + "/sub/deeper/" + QString::fromUtf8("日本.txt"), "UTF-8 name");
+    QVERIFY(writeFile(root + "/readme.txt", QByteArray("A line of plain text.\n").repeated(20000)));
+    QVERIFY(writeFile(root + "/empty", {}));
+    QVERIFY(writeFile(root + "/sub/noise.bin", pseudoRandom(1 << 20, 11)));
+    QVERIFY(writeFile(root + "/sub/deeper/" + QString::fromUtf8("Café €5.txt"), "Windows-1252 name"));
+    QVERIFY(writeFile(root + "/sub/deeper/" + QString::fromUtf8("日本.txt"), "UTF-8 name"));
 }
 
 int FilesWindowCliTest::kuvo(const QStringList& args, QString* err)

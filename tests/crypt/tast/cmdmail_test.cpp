@@ -9,25 +9,17 @@
 #include "common/platform/qtplatform.h"
 #include "crypt/ui/cmdmail.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/test_files.h"
 
 using namespace Qt::StringLiterals;
+
+using kuvo::test::readFile;
+using kuvo::test::writeFile;
 
 namespace {
 
 constexpr int kTextTab = 1;
 constexpr int kFileTab = 2;
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 

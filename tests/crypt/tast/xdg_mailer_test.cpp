@@ -7,8 +7,12 @@
 #include <QTest>
 
 #include "common/platform/qtplatform.h"
+#include "tests/support/test_files.h"
 
 using namespace Qt::StringLiterals;
+
+using kuvo::test::readFile;
+using kuvo::test::writeFile;
 
 namespace {
 
@@ -28,18 +32,6 @@ done
 [ -n "$STUB_SLEEP" ] && sleep "$STUB_SLEEP"
 exit "${STUB_EXIT:-0}"
 )";
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -210,3 +202,4 @@ void XdgMailerTest::slowMailProgramDoesNotHoldTheWindow()
 
 QTEST_MAIN(XdgMailerTest)
 #include "xdg_mailer_test.moc"
+

@@ -27,9 +27,15 @@
 #include "crypt/ui/fcrypt.h"
 #include "crypt/ui/gauge.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/test_files.h"
 
 using kuvo::Answer;
 using kuvo::test::FakePlatform;
+
+using kuvo::test::pseudoRandom;
+using kuvo::test::readFile;
+using kuvo::test::treeOf;
+using kuvo::test::writeFile;
 
 namespace {
 
@@ -53,16 +59,6 @@ void click(QWidget* w)
     QTest::mouseClick(w, Qt::LeftButton);
 }
 
-QByteArray pseudoRandom(qsizetype size, quint32 seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        b[i] = char(seed >> 24);
-    }
-    return b;
-}
-
 QByteArray prose(qsizetype size, int seed)
 {
     static const char* words[] = {"cipher ", "block ", "secret ", "folder ", "window ", "light\n"};
@@ -74,19 +70,6 @@ QByteArray prose(qsizetype size, int seed)
     }
     b.truncate(size);
     return b;
-}
-
-bool put(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray get(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Large files written in pieces, so the test itself holds little memory.
@@ -117,17 +100,6 @@ QMap<QString, QByteArray> digestsOf(const QString& folder)
             digests[QDir(folder).relativeFilePath(f.fileName())] = h.result();
     }
     return digests;
-}
-
-QMap<QString, QByteArray> treeOf(const QString& folder)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString p = it.next();
-        tree[QDir(folder).relativeFilePath(p)] = get(p);
-    }
-    return tree;
 }
 
 QStringList rows(const FCrypt& w)
@@ -317,10 +289,10 @@ void FCryptFilesTest::addDirectoryTree()
 {
     auto w = makeWindow(*fp);
     const QString root = path("tree");
-    QVERIFY(put(root + "/b.txt", "b"));
-    QVERIFY(put(root + "/a/z.txt", "z"));
-    QVERIFY(put(root + "/a/deep/y.bin", "y"));
-    QVERIFY(put(root + "/c.txt", "c"));
+    QVERIFY(writeFile(root + "/b.txt", "b"));
+    QVERIFY(writeFile(root + "/a/z.txt", "z"));
+    QVERIFY(writeFile(root + "/a/deep/y.bin", "y"));
+    QVERIFY(writeFile(root + "/c.txt", "c"));
     QVERIFY(QFile::link(root + "/b.txt", root + "/link-to-b")); // links are not followed
     w->OptDirs->setChecked(true);
 
@@ -362,8 +334,8 @@ void FCryptFilesTest::addDirectoryTree()
 void FCryptFilesTest::directoryModeRefusesMore()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("tree/one"), "1"));
-    QVERIFY(put(path("loose"), "x"));
+    QVERIFY(writeFile(path("tree/one"), "1"));
+    QVERIFY(writeFile(path("loose"), "x"));
     w->OptDirs->setChecked(true);
     fp->dialogs.fileAnswers << path("tree");
     click(w->CmdAdCryptdfile);
@@ -383,9 +355,9 @@ void FCryptFilesTest::directoryModeRefusesMore()
 void FCryptFilesTest::dropsOfFilesAndFolders()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("in/x.txt"), "x"));
-    QVERIFY(put(path("folder/a.txt"), "a"));
-    QVERIFY(put(path("folder/sub/b.txt"), "b"));
+    QVERIFY(writeFile(path("in/x.txt"), "x"));
+    QVERIFY(writeFile(path("folder/a.txt"), "a"));
+    QVERIFY(writeFile(path("folder/sub/b.txt"), "b"));
     w->OptDirs->setChecked(true); // a drop always means files mode
     QVERIFY(drop(*w, {path("in/x.txt"), path("folder"), path("in//x.txt")}));
     QCOMPARE(rows(*w), (QStringList{path("in/x.txt"), path("folder/a.txt"), path("folder/sub/b.txt")}));
@@ -396,7 +368,7 @@ void FCryptFilesTest::dropsOfFilesAndFolders()
     QVERIFY(!w->isBusy());
 
     // A read-only folder is still a folder.
-    QVERIFY(put(path("ro/c.txt"), "c"));
+    QVERIFY(writeFile(path("ro/c.txt"), "c"));
     QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner);
     QVERIFY(drop(*w, {path("ro")}));
     QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -508,12 +480,12 @@ void FCryptFilesTest::outputBrowseButton()
 void FCryptFilesTest::filesRoundTripThroughTheWindow()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("finish.wav"), "RIFF"));
+    QVERIFY(writeFile(path("finish.wav"), "RIFF"));
     w->findDataFile = [this](const QString& name) { return path(name); };
     const QByteArray t = prose(200000, 1), r = pseudoRandom(70000, 2);
-    QVERIFY(put(path("in/notes.txt"), t));
-    QVERIFY(put(path("in/empty"), {}));
-    QVERIFY(put(path("in/sub/noise.bin"), r));
+    QVERIFY(writeFile(path("in/notes.txt"), t));
+    QVERIFY(writeFile(path("in/empty"), {}));
+    QVERIFY(writeFile(path("in/sub/noise.bin"), r));
     fp->dialogs.filesAnswers << QStringList{path("in/notes.txt"), path("in/empty"), path("in/sub/noise.bin")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
@@ -559,10 +531,10 @@ void FCryptFilesTest::directoryModeRoundTrip()
 {
     auto w = makeWindow(*fp);
     const QString root = path("tree");
-    QVERIFY(put(root + "/top.txt", prose(5000, 3)));
-    QVERIFY(put(root + "/sub/mid.bin", pseudoRandom(9000, 4)));
-    QVERIFY(put(root + "/sub/deeper/low.txt", "low"));
-    QVERIFY(put(root + "/sub/deeper/" + QString::fromUtf8("Grüße €.txt"), "names"));
+    QVERIFY(writeFile(root + "/top.txt", prose(5000, 3)));
+    QVERIFY(writeFile(root + "/sub/mid.bin", pseudoRandom(9000, 4)));
+    QVERIFY(writeFile(root + "/sub/deeper/low.txt", "low"));
+    QVERIFY(writeFile(root + "/sub/deeper/" + QString::fromUtf8("Grüße €.txt"), "names"));
     w->OptDirs->setChecked(true);
     fp->dialogs.fileAnswers << root;
     click(w->CmdAdCryptdfile);
@@ -578,7 +550,7 @@ void FCryptFilesTest::directoryModeRoundTrip()
         tree.remove(QDir(root).relativeFilePath(container));
         return tree;
     }();
-    QVERIFY(put(path("out/sub/keep.txt"), "already here")); // an existing sub-folder is used as it is
+    QVERIFY(writeFile(path("out/sub/keep.txt"), "already here")); // an existing sub-folder is used as it is
     decrypt(*w, container, path("out"));                    // the box gets its "/" first
     QCOMPARE(w->TxtDecrOutPath->text(), path("out/"));
     auto restored = treeOf(path("out"));
@@ -615,7 +587,7 @@ void FCryptFilesTest::refusedBeforeTheRun()
     QFETCH(bool, remindOk);
     QFETCH(QStringList, messages);
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("a.txt"), "a"));
+    QVERIFY(writeFile(path("a.txt"), "a"));
     if (withFiles) {
         fp->dialogs.filesAnswers << QStringList{path("a.txt")};
         click(w->CmdAdCryptdfile);
@@ -660,14 +632,14 @@ void FCryptFilesTest::overwriteQuestion()
     QFETCH(QByteArray, expectA);
     QFETCH(bool, otherWritten);
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("in/a.txt"), "new a"));
-    QVERIFY(put(path("in/b.txt"), "new b"));
+    QVERIFY(writeFile(path("in/a.txt"), "new a"));
+    QVERIFY(writeFile(path("in/b.txt"), "new b"));
     fp->dialogs.filesAnswers << QStringList{path("in/a.txt"), path("in/b.txt")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
     encrypt(*w);
     QVERIFY(QFileInfo::exists(path("c.kuvo")));
-    QVERIFY(put(path("out/a.txt"), "old a"));
+    QVERIFY(writeFile(path("out/a.txt"), "old a"));
     fp->dialogs.messages.clear();
     fp->dialogs.answers = answers;
     fp->dialogs.fileAnswers << (saveAs.isEmpty() ? QString() : path("out/" + saveAs));
@@ -682,21 +654,21 @@ void FCryptFilesTest::overwriteQuestion()
         QCOMPARE(fp->dialogs.calls.last().title, text(110));
         QCOMPARE(fp->dialogs.calls.last().filter, text(109));
     }
-    QCOMPARE(get(path("out/a.txt")), expectA);
-    QCOMPARE(get(path("out/b.txt")), QByteArray("new b")); // the run goes on after the question
+    QCOMPARE(readFile(path("out/a.txt")), expectA);
+    QCOMPARE(readFile(path("out/b.txt")), QByteArray("new b")); // the run goes on after the question
     QCOMPARE(QFileInfo::exists(path("out/renamed.txt")), otherWritten);
     if (otherWritten)
-        QCOMPARE(get(path("out/renamed.txt")), QByteArray("new a"));
+        QCOMPARE(readFile(path("out/renamed.txt")), QByteArray("new a"));
     QCOMPARE(fp->dialogs.unscripted, 0);
 }
 
 void FCryptFilesTest::cancelDuringFirstFileLeavesNoContainer()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("finish.wav"), "RIFF"));
+    QVERIFY(writeFile(path("finish.wav"), "RIFF"));
     w->findDataFile = [this](const QString& name) { return path(name); };
-    QVERIFY(put(path("big.bin"), pseudoRandom(24 << 20, 5)));
-    QVERIFY(put(path("small.txt"), "small"));
+    QVERIFY(writeFile(path("big.bin"), pseudoRandom(24 << 20, 5)));
+    QVERIFY(writeFile(path("small.txt"), "small"));
     fp->dialogs.filesAnswers << QStringList{path("big.bin"), path("small.txt")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
@@ -725,7 +697,7 @@ void FCryptFilesTest::lightsForFourFiles()
     QStringList files;
     for (int i = 0; i < 4; ++i) {
         files << path(QString("in/f%1.txt").arg(i));
-        QVERIFY(put(files.last(), prose(300000, i)));
+        QVERIFY(writeFile(files.last(), prose(300000, i)));
     }
     fp->dialogs.filesAnswers << files;
     click(w->CmdAdCryptdfile);
@@ -818,9 +790,9 @@ void FCryptFilesTest::decryptOutputFolderRules()
 
 void FCryptFilesTest::eraseHandsOverOnlyStoredFiles()
 {
-    QVERIFY(put(path("in/one.txt"), "one"));
-    QVERIFY(put(path("in/gone.txt"), "soon gone"));
-    QVERIFY(put(path("in/three.txt"), "three"));
+    QVERIFY(writeFile(path("in/one.txt"), "one"));
+    QVERIFY(writeFile(path("in/gone.txt"), "soon gone"));
+    QVERIFY(writeFile(path("in/three.txt"), "three"));
     QDir::setCurrent(path("in"));
     // A relative path from the command line is handed over in full.
     auto w = makeWindow(*fp, QString("/setencrfiles %1 gone.txt three.txt /outputfile %2")
@@ -871,7 +843,7 @@ void FCryptFilesTest::eraseDeclinedOrImpossible()
     QFETCH(bool, startFails);
     QFETCH(QStringList, after);
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("a.txt"), "a"));
+    QVERIFY(writeFile(path("a.txt"), "a"));
     fp->dialogs.filesAnswers << QStringList{path("a.txt")};
     click(w->CmdAdCryptdfile);
     if (!anyStored)
@@ -907,7 +879,7 @@ void FCryptFilesTest::eraseDeclinedOrImpossible()
 void FCryptFilesTest::closeWaitsForChangeToFetch()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("a.txt"), "a"));
+    QVERIFY(writeFile(path("a.txt"), "a"));
     fp->dialogs.filesAnswers << QStringList{path("a.txt")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
@@ -976,8 +948,8 @@ void FCryptFilesTest::closingDuringRunCancelsThenCloses()
 {
     QFETCH(bool, decrypting);
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("big.bin"), pseudoRandom(64 << 20, 6)));
-    QVERIFY(put(path("second.txt"), "second"));
+    QVERIFY(writeFile(path("big.bin"), pseudoRandom(64 << 20, 6)));
+    QVERIFY(writeFile(path("second.txt"), "second"));
     fp->dialogs.filesAnswers << QStringList{path("big.bin"), path("second.txt")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
@@ -1007,7 +979,7 @@ void FCryptFilesTest::closingDuringRunCancelsThenCloses()
 void FCryptFilesTest::returnDuringRunStartsLauncherAfterwards()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("big.bin"), pseudoRandom(24 << 20, 7)));
+    QVERIFY(writeFile(path("big.bin"), pseudoRandom(24 << 20, 7)));
     fp->dialogs.filesAnswers << QStringList{path("big.bin")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
@@ -1027,8 +999,8 @@ void FCryptFilesTest::returnDuringRunStartsLauncherAfterwards()
 void FCryptFilesTest::noDropsWhileBusy()
 {
     auto w = makeWindow(*fp);
-    QVERIFY(put(path("big.bin"), pseudoRandom(24 << 20, 8)));
-    QVERIFY(put(path("late/one.txt"), "late"));
+    QVERIFY(writeFile(path("big.bin"), pseudoRandom(24 << 20, 8)));
+    QVERIFY(writeFile(path("late/one.txt"), "late"));
     fp->dialogs.filesAnswers << QStringList{path("big.bin")};
     click(w->CmdAdCryptdfile);
     w->TxtEncrFileName->setText(path("c.kuvo"));
@@ -1059,7 +1031,7 @@ void FCryptFilesTest::largeTreeStaysResponsive()
     QVERIFY(putLarge(root + "/text/log.txt", mib << 18, [](qint64 n, int i) { return prose(n, 9 + i); }));
     const qint64 small = 256 << 10;
     for (qint64 i = 0, n = (mib << 18) / small; i < n; ++i)
-        QVERIFY(put(root + QString("/many/%1/f%2.dat").arg(i % 7).arg(i), pseudoRandom(small, quint32(i))));
+        QVERIFY(writeFile(root + QString("/many/%1/f%2.dat").arg(i % 7).arg(i), pseudoRandom(small, quint32(i))));
 
     auto w = makeWindow(*fp);
     w->OptDirs->setChecked(true);
