@@ -38,7 +38,6 @@ namespace {
 
 // Every subcommand adds its line here.
 const Command kCommands[] = {
-    {"help", "help", nullptr},
     {"erase", "erase [--strength normal|once|twice|vsitr] [--yes] FILE...", runErase},
     {"encrypt-text", "encrypt-text [--passphrase-file PATH] < TEXT > BLOCK", runEncryptText},
     {"decrypt-text", "decrypt-text [--passphrase-file PATH] < BLOCK > TEXT", runDecryptText},
@@ -73,7 +72,7 @@ int main(int argc, char* argv[])
         return Success;
     }
     for (const Command& c : kCommands) {
-        if (c.run && name == QLatin1String(c.name))
+        if (name == QLatin1String(c.name))
             return c.run(args.mid(1));
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(name));
