@@ -27,10 +27,15 @@ void TextBox::chooseWrapping(QStringView incoming)
 
 void TextBox::setText(const QString& text)
 {
-    // A new text starts with word wrapping again unless it needs the fast kind.
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    chooseWrapping(text);
-    setPlainText(text);
+    // A new text gets word wrapping again unless it needs the fast kind. The mode
+    // changes only while the box holds text that suits it: switching lays out anew.
+    if (longestUnbrokenRun(text) > kLongRun) {
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setPlainText(text);
+    } else {
+        setPlainText(text);
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
 }
 
 void TextBox::insertFromMimeData(const QMimeData* source)

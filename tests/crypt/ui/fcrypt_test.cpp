@@ -711,7 +711,7 @@ void FCryptTest::longUnbrokenLineWrapsAnywhere()
     QCoreApplication::processEvents();
     QCOMPARE(w->txtResults->wordWrapMode(), QTextOption::WrapAnywhere);
     QVERIFY(w->txtResults->toPlainText().startsWith("yyyy"));
-    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
 }
 
 // --- Passphrase panel ----------------------------------------------------------------------
