@@ -79,7 +79,11 @@ Answer QtDialogs::message(QWidget* parent, const QString& title, const QString& 
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);
-    box.setText(text);
+    // Texts keep the Windows line breaks they are defined with; a label shows a bare
+    // carriage return as a stray glyph.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    box.setText(shown);
     switch (icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
