@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <unistd.h>
 #include <vector>
 
 #include "qtplatform.h"
@@ -85,10 +86,15 @@ MailResult XdgMailer::send(const MailMessage& message)
                 QStringLiteral("No temporary folder for the attachment: %1").arg(dir->errorString()));
         QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QString copy = dir->filePath(name);
-        QFile in(source.absoluteFilePath());
-        if (!in.copy(copy))
-            return failed(QStringLiteral("The attachment could not be copied: %1").arg(in.errorString()));
-        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        // A second name for the same file costs nothing, however large the container;
+        // only across file systems is it really copied (keeping the copy private).
+        if (::link(QFile::encodeName(source.absoluteFilePath()).constData(),
+                   QFile::encodeName(copy).constData()) != 0) {
+            QFile in(source.absoluteFilePath());
+            if (!in.copy(copy))
+                return failed(QStringLiteral("The attachment could not be copied: %1").arg(in.errorString()));
+            QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        }
         args << QStringLiteral("--attach") << copy;
         d->attachmentDirs.push_back(std::move(dir));
     }
