@@ -1113,24 +1113,24 @@ void FCrypt::playFinishSound()
         m_platform.sound->play(wav);
 }
 
-namespace {
-
-// The passphrase's key, or nothing after the window's message (114 empty, 202 not Windows-1252).
-std::optional<kuvo::CipherKey> keyFromBox(QLineEdit* box, const std::function<void(int)>& refuse)
+// The passphrase's key for a file run that is already busy. Refused (114 empty, 202 not
+// Windows-1252): the message is shown and the busy display ends. Taken: the box is cleared,
+// so the passphrase must be typed again for the next operation.
+std::optional<kuvo::CipherKey> FCrypt::takeRunKey()
 {
-    QString passphrase = box->text();
-    if (passphrase.isEmpty()) {
-        refuse(114);
+    QString passphrase = TxtCode->text();
+    std::optional<kuvo::CipherKey> key;
+    if (!passphrase.isEmpty())
+        key = kuvo::PassphraseToKey(view(passphrase));
+    kuvo::secureZero(passphrase.data(), std::size_t(passphrase.size()) * sizeof(QChar));
+    if (!key) {
+        refuse(passphrase.isEmpty() ? 114 : 202);
+        SetBusy(false, false);
         return std::nullopt;
     }
-    auto key = kuvo::PassphraseToKey(view(passphrase));
-    kuvo::secureZero(passphrase.data(), std::size_t(passphrase.size()) * sizeof(QChar));
-    if (!key)
-        refuse(202);
+    TxtCode->setText(QString());
     return key;
 }
-
-} // namespace
 
 void FCrypt::Command4_Click()
 {
@@ -1148,12 +1148,9 @@ void FCrypt::Command4_Click()
     // The cipher exists before the busy display yields, so an early Cancel reaches it.
     CipherRun run(*this);
     SetBusy(true, false);
-    std::optional<kuvo::CipherKey> key = keyFromBox(TxtCode, [this](int id) { refuse(id); });
-    if (!key) {
-        SetBusy(false, false);
+    std::optional<kuvo::CipherKey> key = takeRunKey();
+    if (!key)
         return;
-    }
-    TxtCode->setText(QString());
 
     // The run and the erase offer work on this copy: the list cannot change under them.
     const kuvo::EncryptRequest request{m_list.entries(), m_list.tag(), TxtEncrFileName->text()};
@@ -1204,12 +1201,9 @@ void FCrypt::Command5_Click()
     showWorkingLight();
     CipherRun run(*this);
     SetBusy(true, false);
-    std::optional<kuvo::CipherKey> key = keyFromBox(TxtCode, [this](int id) { refuse(id); });
-    if (!key) {
-        SetBusy(false, false);
+    std::optional<kuvo::CipherKey> key = takeRunKey();
+    if (!key)
         return;
-    }
-    TxtCode->setText(QString());
 
     TxtDecrOutPath_Validate();
     // A typed output folder that does not exist yet is made, once the passphrase proved right.

@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "common/handover.h"
 #include "common/platform/platform.h"
+#include "crypt/cipher/passphrase_key.h"
 #include "crypt/ui/textbox.h"
 #include "crypt/cipher/rijndael.h"
 #include "crypt/core/input_list.h"
@@ -213,6 +215,7 @@ private:
     QString absoluteContainer() const;
     void showWorkingLight();
     void playFinishSound();
+    std::optional<kuvo::CipherKey> takeRunKey();
     void offerErase(const QString& container, const QStringList& entries,
                     const std::vector<std::uint32_t>& entrySizes);
     void finishPendingClose();
